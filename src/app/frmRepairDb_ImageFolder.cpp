@@ -1,0 +1,7 @@
+#include "app/frmRepairDb.h"
+
+namespace brivanto::app {
+
+void frmRepairDb::btnSelectImagePath_Click() {}
+
+}  // namespace brivanto::app

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace brivanto {
+
+// A failure as the tool reports it: a signed 32-bit number and a description text.
+class Failure : public std::runtime_error {
+ public:
+  Failure(std::int32_t number, std::string description)
+      : std::runtime_error(description), number_(number), description_(std::move(description)) {}
+
+  std::int32_t Number() const noexcept { return number_; }
+  const std::string& Description() const noexcept { return description_; }
+
+ private:
+  std::int32_t number_;
+  std::string description_;
+};
+
+namespace failure_codes {
+
+// HRESULTs print as negative numbers, as the data-access layer reports them on Windows.
+constexpr std::int32_t FromHresult(std::uint32_t hresult) {
+  return static_cast<std::int32_t>(hresult);
+}
+
+// The registry reader's module could not be loaded.
+inline constexpr std::int32_t kModuleNotFound = FromHresult(0x8007007EU);
+// Every diagnostic of the ODBC layer carries this number, the way ADO reports provider errors.
+inline constexpr std::int32_t kProviderError = FromHresult(0x80004005U);
+// A null value was used where a value was needed.
+inline constexpr std::int32_t kInvalidUseOfNull = 94;
+// An object (such as the database connection) was used before it was set.
+inline constexpr std::int32_t kObjectNotSet = 91;
+// A file could not be opened, created or written.
+inline constexpr std::int32_t kFileAccess = 75;
+
+}  // namespace failure_codes
+}  // namespace brivanto

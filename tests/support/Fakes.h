@@ -1,0 +1,415 @@
+#pragma once
+
+// In-memory stand-ins for every platform service, so the window's logic can be driven and
+// observed without a screen, a registry or a database.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/FormView.h"
+#include "app/Services.h"
+#include "platform/Failure.h"
+
+namespace brivanto::testing {
+
+class FakeResultList : public app::ResultList {
+ public:
+  void Clear() override { lines.clear(), selected.clear(); }
+  void Append(std::string line) override {
+    lines.push_back(std::move(line)), selected.push_back(false);
+  }
+  std::size_t Count() const override { return lines.size(); }
+  const std::string& Line(std::size_t index) const override { return lines.at(index); }
+  bool IsSelected(std::size_t index) const override { return selected.at(index); }
+
+  std::vector<std::string> lines;
+  std::vector<bool> selected;
+};
+
+class FakeView : public app::FormView {
+ public:
+  std::intptr_t WindowHandle() const override { return 0x1234; }
+  void SetCaption(const std::string& text) override { caption = text; }
+  void SetWindowHeightTwips(int height) override { outerHeight = height; }
+  std::string PathText() const override { return path; }
+  void SetPathText(const std::string& text) override { path = text; }
+  std::string DirText() const override { return dir; }
+  void SetDirText(const std::string& text) override { dir = text; }
+  bool IsMaintenanceVisible() const override { return maintenanceVisible; }
+  void SetMaintenanceVisible(bool visible) override { maintenanceVisible = visible; }
+  void SetMaintenanceCaption(const std::string& text) override { maintenanceCaption = text; }
+  std::string QueryText() const override { return query; }
+  void SetQueryText(const std::string& text) override { query = text; }
+  app::ResultList& Results() override { return results; }
+
+  std::string caption = "Repareren database";
+  int outerHeight = 3285;
+  std::string path;
+  std::string dir;
+  bool maintenanceVisible = false;
+  std::string maintenanceCaption = "Onderhoud";
+  std::string query;
+  FakeResultList results;
+};
+
+struct ShownMessage {
+  std::string text;
+  int style;
+  std::string title;
+};
+
+class FakeMessageBox : public platform::MessageBox {
+ public:
+  int Show(const std::string& text, int style, const std::string& title) override {
+    shown.push_back({text, style, title});
+    if (answers.empty()) {
+      return platform::message_box::kAnswerOk;
+    }
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+
+  std::vector<ShownMessage> shown;
+  std::deque<int> answers;
+};
+
+class FakeSettingsStore : public platform::SettingsStore {
+ public:
+  std::string GetSetting(const std::string& application, const std::string& section,
+                         const std::string& key, const std::string& defaultValue) override {
+    const auto found = values.find(Key(application, section, key));
+    return found == values.end() ? defaultValue : found->second;
+  }
+  void SaveSetting(const std::string& application, const std::string& section,
+                   const std::string& key, const std::string& value) override {
+    if (failSaves) {
+      throw Failure(failure_codes::kFileAccess, "settings not writable");
+    }
+    values[Key(application, section, key)] = value;
+    saves.push_back(value);
+  }
+  static std::string Key(const std::string& application, const std::string& section,
+                         const std::string& key) {
+    return application + "|" + section + "|" + key;
+  }
+
+  std::map<std::string, std::string> values;
+  std::vector<std::string> saves;
+  bool failSaves = false;
+};
+
+class FakeRegistryReader : public platform::RegistryReader {
+ public:
+  explicit FakeRegistryReader(std::map<std::string, std::string> values,
+                              std::optional<Failure> failure)
+      : values_(std::move(values)), failure_(std::move(failure)) {}
+  void ReadString(std::uint32_t rootKey, const std::string& keyPath, const std::string& valueName,
+                  std::string& value) override {
+    if (failure_) {
+      throw *failure_;
+    }
+    const auto found = values_.find(std::to_string(rootKey) + "\\" + keyPath + "\\" + valueName);
+    if (found != values_.end()) {
+      value = found->second;
+    }
+  }
+
+ private:
+  std::map<std::string, std::string> values_;
+  std::optional<Failure> failure_;
+};
+
+class FakeRegistry : public platform::RegistryReaderFactory {
+ public:
+  std::unique_ptr<platform::RegistryReader> Create() override {
+    if (createFailure) {
+      throw *createFailure;
+    }
+    return std::make_unique<FakeRegistryReader>(values, readFailure);
+  }
+  void SetDataSource(const std::string& valueName, const std::string& value) {
+    values[std::to_string(platform::kHkeyLocalMachine) +
+           "\\SOFTWARE\\ODBC\\ODBC.INI\\BrivantoDb\\" + valueName] = value;
+  }
+
+  std::map<std::string, std::string> values;
+  std::optional<Failure> createFailure;
+  std::optional<Failure> readFailure;
+};
+
+// A table of text values: the rows a statement yields.
+struct FakeTable {
+  std::vector<std::string> columns;
+  std::vector<std::vector<platform::FieldValue>> rows;
+};
+
+class FakeRecordset : public platform::Recordset {
+ public:
+  explicit FakeRecordset(std::optional<FakeTable> table, std::optional<Failure> failOnRow = {},
+                         std::size_t failingRow = 0)
+      : table_(std::move(table)), failOnRow_(std::move(failOnRow)), failingRow_(failingRow) {}
+  bool IsOpen() const override { return table_.has_value() && !closed_; }
+  bool Eof() const override { return !IsOpen() || row_ >= table_->rows.size(); }
+  std::size_t FieldCount() const override { return table_ ? table_->columns.size() : 0; }
+  platform::FieldValue Field(std::size_t index) override {
+    Check();
+    if (failOnRow_ && row_ == failingRow_) {
+      throw *failOnRow_;
+    }
+    return table_->rows.at(row_).at(index);
+  }
+  platform::FieldValue Field(std::string_view name) override {
+    Check();
+    for (std::size_t i = 0; i < table_->columns.size(); ++i) {
+      if (table_->columns[i] == name) {
+        return Field(i);
+      }
+    }
+    throw Failure(3265, "Item cannot be found in the collection");
+  }
+  void MoveNext() override {
+    Check();
+    ++row_;
+  }
+  std::int32_t RecordCount() override {
+    return table_ ? static_cast<std::int32_t>(table_->rows.size()) : -1;
+  }
+  void Close() override { closed_ = true; }
+
+ private:
+  void Check() const {
+    if (Eof()) {
+      throw Failure(3021, "Either BOF or EOF is True");
+    }
+  }
+  std::optional<FakeTable> table_;
+  std::optional<Failure> failOnRow_;
+  std::size_t failingRow_;
+  std::size_t row_ = 0;
+  bool closed_ = false;
+};
+
+struct FakeDatabaseState;
+
+// One executed statement, as the database saw it.
+struct ExecutedStatement {
+  int connection;
+  std::string sql;
+  std::vector<std::string> parameters;
+};
+
+// The shared world behind every fake connection: which files open, what each statement yields.
+struct FakeDatabaseState {
+  std::map<std::string, FakeTable> results;      // by statement text
+  std::map<std::string, Failure> failures;       // by statement text
+  std::map<std::string, std::int32_t> affected;  // by statement text
+  std::optional<Failure> openFailure;
+  std::vector<std::string> opened;  // connection texts, in order
+  std::vector<ExecutedStatement> executed;
+  int created = 0;
+  int alive = 0;
+  std::optional<Failure> createFailure;
+};
+
+class FakeConnection : public platform::Connection {
+ public:
+  FakeConnection(FakeDatabaseState& state, int id) : state_(state), id_(id) { ++state_.alive; }
+  ~FakeConnection() override { --state_.alive; }
+  FakeConnection(const FakeConnection&) = delete;
+  FakeConnection& operator=(const FakeConnection&) = delete;
+
+  void SetCursorLocation(platform::CursorLocation location) override { cursorLocation = location; }
+  void Open(const std::string& connectionText) override {
+    state_.opened.push_back(connectionText);
+    if (state_.openFailure) {
+      throw *state_.openFailure;
+    }
+    open_ = true;
+  }
+  bool IsOpen() const override { return open_; }
+  std::unique_ptr<platform::Recordset> Execute(const std::string& sql,
+                                               std::int32_t* recordsAffected) override {
+    Run(sql, {});
+    if (recordsAffected != nullptr) {
+      const auto found = state_.affected.find(sql);
+      *recordsAffected = found == state_.affected.end() ? *recordsAffected : found->second;
+    }
+    return Result(sql);
+  }
+  std::int32_t ExecuteWithParameters(const std::string& sql,
+                                     const std::vector<std::string>& parameters) override {
+    Run(sql, parameters);
+    const auto found = state_.affected.find(sql);
+    return found == state_.affected.end() ? 0 : found->second;
+  }
+  std::unique_ptr<platform::Recordset> OpenRecordset(const std::string& sql, platform::CursorType,
+                                                     platform::LockType) override {
+    Run(sql, {});
+    return Result(sql);
+  }
+
+  int Id() const { return id_; }
+  platform::CursorLocation cursorLocation = platform::CursorLocation::Server;
+
+ private:
+  void Run(const std::string& sql, const std::vector<std::string>& parameters) {
+    if (!open_) {
+      throw Failure(3709, "The connection cannot be used to perform this operation");
+    }
+    state_.executed.push_back({id_, sql, parameters});
+    const auto failure = state_.failures.find(sql);
+    if (failure != state_.failures.end()) {
+      throw failure->second;
+    }
+  }
+  std::unique_ptr<platform::Recordset> Result(const std::string& sql) {
+    const auto found = state_.results.find(sql);
+    return std::make_unique<FakeRecordset>(
+        found == state_.results.end() ? std::nullopt : std::optional<FakeTable>(found->second));
+  }
+  FakeDatabaseState& state_;
+  int id_;
+  bool open_ = false;
+};
+
+class FakeDatabase : public platform::Database {
+ public:
+  std::unique_ptr<platform::Connection> CreateConnection() override {
+    if (state.createFailure) {
+      throw *state.createFailure;
+    }
+    return std::make_unique<FakeConnection>(state, ++state.created);
+  }
+  FakeDatabaseState state;
+};
+
+class FakeFileSystem : public platform::FileSystem {
+ public:
+  bool IsFile(const std::string& path) override { return files.count(path) != 0 || allFilesExist; }
+  std::map<std::string, std::string> files;
+  bool allFilesExist = false;
+};
+
+class FakeFileDialog : public platform::FileDialog {
+ public:
+  bool GetOpenFileName(platform::OpenFileNameRecord& record) override {
+    return Answer(record, true);
+  }
+  bool GetSaveFileName(platform::OpenFileNameRecord& record) override {
+    return Answer(record, false);
+  }
+  std::vector<platform::OpenFileNameRecord> shown;
+  std::vector<bool> openDialogs;
+  std::optional<std::string> choice;  // nullopt: the user cancels
+  std::uint32_t flagsAfter = 0;
+
+ private:
+  bool Answer(platform::OpenFileNameRecord& record, bool open) {
+    shown.push_back(record);
+    openDialogs.push_back(open);
+    if (!choice) {
+      return false;
+    }
+    record.lpstrFile = *choice + std::string(record.nMaxFile - choice->size(), '\0');
+    record.Flags = flagsAfter;
+    return true;
+  }
+};
+
+class FakeClipboard : public platform::Clipboard {
+ public:
+  bool SetText(const std::string& value) override {
+    if (busy) {
+      return false;
+    }
+    text = value;
+    ++writes;
+    return true;
+  }
+  std::optional<std::string> text;
+  int writes = 0;
+  bool busy = false;
+};
+
+class FakeClock : public platform::Clock {
+ public:
+  platform::LocalDateTime Now() override {
+    if (!script.empty()) {
+      now = script.front();
+      script.pop_front();
+    }
+    return now;
+  }
+  platform::LocalDateTime now{2026, 12, 8, 14, 5, 9};
+  std::deque<platform::LocalDateTime> script;
+};
+
+class FakeTickCounter : public platform::TickCounter {
+ public:
+  std::uint32_t GetTickCount() override {
+    if (!script.empty()) {
+      ticks = script.front();
+      script.pop_front();
+    }
+    return ticks;
+  }
+  std::uint32_t ticks = 1000;
+  std::deque<std::uint32_t> script;
+};
+
+class FakeInstaller : public platform::OdbcInstaller {
+ public:
+  struct Call {
+    std::intptr_t window;
+    int request;
+    std::string driver;
+    std::string attributes;
+  };
+  bool ConfigDataSource(std::intptr_t window, int request, const std::string& driver,
+                        const std::string& attributes) override {
+    calls.push_back({window, request, driver, attributes});
+    if (onCall) {
+      onCall();
+    }
+    return succeeds;
+  }
+  platform::InstallerError LastError() override { return error; }
+
+  std::vector<Call> calls;
+  bool succeeds = true;
+  platform::InstallerError error{11, "Request failed"};
+  std::function<void()> onCall;
+};
+
+class FakeShell : public platform::Shell {};
+
+// Every fake, wired into one Services bundle.
+struct FakeServices {
+  FakeMessageBox messageBox;
+  FakeSettingsStore settings;
+  FakeRegistry registry;
+  FakeDatabase database;
+  FakeFileSystem fileSystem;
+  FakeFileDialog fileDialog;
+  FakeClipboard clipboard;
+  FakeClock clock;
+  FakeTickCounter ticks;
+  FakeInstaller installer;
+  FakeShell shell;
+  std::string repairLogPath = "repair.log";
+
+  app::Services Bundle() {
+    return app::Services{messageBox, settings, registry, database,  fileSystem, fileDialog,
+                         clipboard,  clock,    ticks,    installer, shell,      repairLogPath};
+  }
+};
+
+}  // namespace brivanto::testing
