@@ -8,12 +8,17 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Failure.h"
+
 namespace brivanto::platform {
 
 // The numbers are those of the data-access layer on Windows, so both frontends agree on them.
 enum class CursorLocation : int { Server = 2, Client = 3 };
 enum class CursorType : int { ForwardOnly = 0, Keyset = 1, Dynamic = 2, Static = 3 };
 enum class LockType : int { ReadOnly = 1, Optimistic = 3 };
+
+// The number the data-access layer on Windows gives a result that does not support updating.
+inline constexpr std::int32_t kResultNotUpdatable = 3251;
 
 // A field value as text; std::nullopt stands for SQL NULL.
 using FieldValue = std::optional<std::string>;
@@ -33,6 +38,11 @@ class Recordset {
   // The number of rows, as the result reports it; reading it may read the remaining rows.
   virtual std::int32_t RecordCount() = 0;
   virtual void Close() = 0;
+  // Sets the named field of the current row to `value` and writes that one row back. A result
+  // that cannot be updated throws Failure numbered kResultNotUpdatable.
+  virtual void UpdateField(std::string_view /*name*/, const std::string& /*value*/) {
+    throw Failure(kResultNotUpdatable, "Dit resultaat kan niet worden bijgewerkt");
+  }
 };
 
 // One connection to a database. Releasing the object closes the connection.

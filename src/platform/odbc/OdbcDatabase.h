@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/Database.h"
+
+namespace brivanto::platform {
+
+namespace odbc {
+class OdbcEnvironment;
+}
+
+// Connections through the ODBC driver manager. All connections of one OdbcDatabase share one
+// ODBC 3 environment, which lives as long as the last of them.
+class OdbcDatabase final : public Database {
+ public:
+  // Throws Failure when the driver manager cannot provide an environment.
+  OdbcDatabase();
+  ~OdbcDatabase() override;
+
+  std::unique_ptr<Connection> CreateConnection() override;
+
+ private:
+  std::shared_ptr<odbc::OdbcEnvironment> environment_;
+};
+
+}  // namespace brivanto::platform
