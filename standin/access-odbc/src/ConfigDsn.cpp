@@ -1,0 +1,117 @@
+// The installer entry points unixODBC calls in the library named by Setup= in odbcinst.ini.
+#include <odbcinst.h>
+
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ConnectionString.h"
+#include "Messages.h"
+#include "Repair.h"
+
+namespace brivanto::standin {
+namespace {
+
+// unixODBC's headers define BOOL but no TRUE or FALSE for it.
+constexpr BOOL kSucceeded = 1;
+constexpr BOOL kFailed = 0;
+
+struct InstallerError {
+  DWORD code;
+  std::string message;
+};
+
+void Post(DWORD code, const std::string& message) {
+  // The posted error is the only report there is; if posting fails, nothing else could tell.
+  static_cast<void>(SQLPostInstallerError(code, message.c_str()));
+}
+
+InstallerError Unsupported(DWORD code, const std::string& what) {
+  return InstallerError{code, std::string(kMessagePrefix) + what +
+                                  " is not supported by this stand-in; it can only repair a "
+                                  "database (ODBC_CONFIG_DSN with REPAIR_DB)."};
+}
+
+// NUL-separated entries, ending with an empty one.
+std::vector<std::string_view> AttributeEntries(const char* attributes) {
+  std::vector<std::string_view> entries;
+  for (const char* entry = attributes; *entry != '\0'; entry += std::strlen(entry) + 1) {
+    entries.emplace_back(entry);
+  }
+  return entries;
+}
+
+std::string WithoutQuotes(std::string_view value) {
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+    value.remove_prefix(1);
+    value.remove_suffix(1);
+  }
+  return std::string(value);
+}
+
+std::string DatabaseToRepair(WORD request, const char* attributes) {
+  if (request != ODBC_CONFIG_DSN) {
+    throw Unsupported(ODBC_ERROR_INVALID_REQUEST_TYPE, "Request " + std::to_string(request));
+  }
+  std::optional<std::string> database;
+  for (const std::string_view entry : AttributeEntries(attributes != nullptr ? attributes : "")) {
+    const size_t equals = entry.find('=');
+    const std::string keyword = AsciiLower(TrimBlanks(entry.substr(0, equals)));
+    if (equals != std::string_view::npos && keyword == "repair_db") {
+      if (!database) {
+        database = WithoutQuotes(entry.substr(equals + 1));
+      }
+    } else if (equals == std::string_view::npos || (keyword != "pwd" && keyword != "uid")) {
+      // PWD and UID are accepted because the program always sends them; SQLite has no login.
+      throw Unsupported(ODBC_ERROR_INVALID_KEYWORD_VALUE,
+                        "The attribute '" + std::string(entry.substr(0, equals)) + "'");
+    }
+  }
+  if (!database) {
+    throw Unsupported(ODBC_ERROR_INVALID_KEYWORD_VALUE, "A request without REPAIR_DB");
+  }
+  return *database;
+}
+
+}  // namespace
+}  // namespace brivanto::standin
+
+extern "C" BOOL INSTAPI ConfigDSN(HWND /*parent*/, WORD request, LPCSTR /*driver*/,
+                                  LPCSTR attributes) {
+  using namespace brivanto::standin;
+  try {
+    RepairDatabase(DatabaseToRepair(request, attributes));
+    return kSucceeded;
+  } catch (const InstallerError& error) {
+    Post(error.code, error.message);
+  } catch (const RepairError& error) {
+    Post(ODBC_ERROR_REQUEST_FAILED, error.what());
+  } catch (const std::exception& error) {
+    Post(ODBC_ERROR_GENERAL_ERR, std::string(kMessagePrefix) + error.what());
+  }
+  return kFailed;
+}
+
+// unixODBC calls this only for ODBC_INSTALL_DRIVER and ODBC_REMOVE_DRIVER, ignores the result
+// and leaves the message length unset unless the driver sets it. Registering the stand-in
+// needs nothing beyond its odbcinst.ini lines, so those two succeed without doing anything.
+extern "C" BOOL INSTAPI ConfigDriver(HWND /*parent*/, WORD request, LPCSTR /*driver*/,
+                                     LPCSTR /*arguments*/, LPSTR message, WORD message_size,
+                                     WORD* message_length) {
+  using namespace brivanto::standin;
+  if (message != nullptr && message_size > 0) {
+    message[0] = '\0';
+  }
+  if (message_length != nullptr) {
+    *message_length = 0;
+  }
+  if (request == ODBC_INSTALL_DRIVER || request == ODBC_REMOVE_DRIVER) {
+    return kSucceeded;
+  }
+  Post(ODBC_ERROR_INVALID_REQUEST_TYPE,
+       std::string(kMessagePrefix) + "Driver configuration is not supported by this stand-in.");
+  return kFailed;
+}

@@ -1,0 +1,164 @@
+#include "Connect.h"
+
+#include <odbcinst.h>
+
+#include <array>
+#include <optional>
+#include <system_error>
+
+#include "ConnectionString.h"
+#include "DatabasePath.h"
+#include "Messages.h"
+#include "PendingDiagnostics.h"
+#include "SqliteDriver.h"
+
+namespace brivanto::standin {
+namespace {
+
+// SQLite's own code for "file is not a database", which its ODBC driver reports as native error.
+constexpr SQLINTEGER kSqliteNotADatabase = 26;
+
+SQLRETURN Refuse(SQLHDBC connection, SQLINTEGER native_error, const std::string& message) {
+  GetPendingDiagnostics().Set(
+      connection,
+      Diagnostic{"HY000", native_error, std::string(kMessagePrefix) + message, SQL_ERROR});
+  return SQL_ERROR;
+}
+
+std::string Quoted(const std::string& path) {
+  return "'" + path + "'";
+}
+
+SQLRETURN RefusePath(SQLHDBC connection, const std::string& path, const DatabasePath& inspected) {
+  switch (inspected.status) {
+    case PathStatus::kEmpty:
+      return Refuse(connection, kNoDatabaseGiven,
+                    "No database file was given: the connection has no DBQ value.");
+    case PathStatus::kNotFound:
+      return Refuse(connection, kFileNotFound, "Could not find file " + Quoted(path) + ".");
+    case PathStatus::kNotAFile:
+      return Refuse(connection, kNotAFile, Quoted(path) + " is not a file.");
+    case PathStatus::kEmptyFile:
+      return Refuse(connection, kNotADatabase,
+                    Quoted(path) + " is not a database: the file is empty.");
+    case PathStatus::kInaccessible:
+    case PathStatus::kUsable:
+      break;
+  }
+  return Refuse(connection, kFileInaccessible,
+                "Cannot open file " + Quoted(path) + ": " +
+                    std::generic_category().message(inspected.error_number) + ".");
+}
+
+SQLCHAR* AsOdbcText(const std::string& text) {
+  // The driver only reads it; ODBC 2 era signatures lack the const.
+  return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str()));
+}
+
+class DriverStatement {
+ public:
+  DriverStatement(const SqliteDriver& driver, SQLHDBC connection) : driver_(driver) {
+    if (!SQL_SUCCEEDED(Call(driver.SQLAllocHandle, SQL_HANDLE_STMT, connection, &handle_))) {
+      handle_ = SQL_NULL_HSTMT;
+    }
+  }
+  DriverStatement(const DriverStatement&) = delete;
+  DriverStatement& operator=(const DriverStatement&) = delete;
+  ~DriverStatement() {
+    if (handle_ != SQL_NULL_HSTMT) {
+      // Freeing a statement only fails for an invalid handle, which this one is not.
+      Call(driver_.SQLFreeHandle, SQL_HANDLE_STMT, handle_);
+    }
+  }
+  SQLHSTMT get() const { return handle_; }
+
+ private:
+  const SqliteDriver& driver_;
+  SQLHSTMT handle_ = SQL_NULL_HSTMT;
+};
+
+// SQLite opens any file without complaint and reads it only at the first statement; the Access
+// driver refuses a file in an unknown format when connecting. Reading the schema version
+// settles it, without writing anything. Only a definite "not a database" counts: a busy or
+// damaged database must still connect, so that it can be repaired.
+std::optional<std::string> NotADatabaseReason(const SqliteDriver& driver, SQLHDBC connection) {
+  const DriverStatement statement(driver, connection);
+  if (statement.get() == SQL_NULL_HSTMT) {
+    return std::nullopt;
+  }
+  const std::string probe = "PRAGMA schema_version";
+  SQLRETURN probed = Call(driver.SQLExecDirect, statement.get(), AsOdbcText(probe), SQL_NTS);
+  // Stepping through results as they are fetched defers the read to the first fetch.
+  if (SQL_SUCCEEDED(probed)) {
+    probed = Call(driver.SQLFetch, statement.get());
+  }
+  if (SQL_SUCCEEDED(probed) || probed == SQL_NO_DATA) {
+    return std::nullopt;
+  }
+  std::array<SQLCHAR, SQL_SQLSTATE_SIZE + 1> sqlstate{};
+  std::array<SQLCHAR, 512> text{};
+  SQLINTEGER native_error = 0;
+  SQLSMALLINT length = 0;
+  const SQLRETURN rc =
+      Call(driver.SQLGetDiagRec, SQL_HANDLE_STMT, statement.get(), 1, sqlstate.data(),
+           &native_error, text.data(), static_cast<SQLSMALLINT>(text.size()), &length);
+  if (!SQL_SUCCEEDED(rc) || native_error != kSqliteNotADatabase) {
+    return std::nullopt;
+  }
+  return std::string(reinterpret_cast<const char*>(text.data()));
+}
+
+SQLRETURN ConnectToFile(SQLHDBC connection, const std::string& path) {
+  const DatabasePath inspected = InspectDatabasePath(path);
+  if (inspected.status != PathStatus::kUsable) {
+    return RefusePath(connection, path, inspected);
+  }
+  const SqliteDriver& driver = GetSqliteDriver();
+  // StepAPI makes the SQLite driver step through a result as it is fetched instead of holding
+  // all of it in memory first: a million-row select then needs megabytes, not hundreds.
+  const std::string sqlite_text =
+      "Database=" + SqliteUriForExistingFile(inspected.canonical) + ";NoCreat=1;StepAPI=1;";
+  const SQLRETURN rc = Call(driver.SQLDriverConnect, connection, nullptr, AsOdbcText(sqlite_text),
+                            SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+  if (!SQL_SUCCEEDED(rc)) {
+    return rc;
+  }
+  if (const auto reason = NotADatabaseReason(driver, connection)) {
+    // The refusal below is what the caller needs; a failing disconnect would add nothing.
+    Call(driver.SQLDisconnect, connection);
+    return Refuse(
+        connection, kNotADatabase,
+        Quoted(path) + " is not a database in a format this driver can open (" + *reason + ").");
+  }
+  return rc;
+}
+
+std::string DatabaseOfDataSource(const std::string& data_source) {
+  std::array<char, 4096> value{};
+  const int length = SQLGetPrivateProfileString(data_source.c_str(), "DBQ", "", value.data(),
+                                                static_cast<int>(value.size()), "ODBC.INI");
+  return length > 0 ? std::string(value.data()) : std::string();
+}
+
+}  // namespace
+
+SQLRETURN ConnectWithText(SQLHDBC connection, std::string_view text) {
+  const std::optional<ConnectionAttributes> attributes = ParseConnectionString(text);
+  if (!attributes) {
+    return Refuse(connection, kMalformedConnectionText,
+                  "The connection text is not a list of keyword=value pairs.");
+  }
+  if (const auto database = attributes->Find("dbq")) {
+    return ConnectToFile(connection, *database);
+  }
+  if (const auto data_source = attributes->Find("dsn")) {
+    return ConnectToDataSource(connection, *data_source);
+  }
+  return ConnectToFile(connection, "");
+}
+
+SQLRETURN ConnectToDataSource(SQLHDBC connection, const std::string& data_source) {
+  return ConnectToFile(connection, DatabaseOfDataSource(data_source));
+}
+
+}  // namespace brivanto::standin

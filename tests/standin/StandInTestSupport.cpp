@@ -1,0 +1,224 @@
+#include "StandInTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <array>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+namespace brivanto::standin::test {
+namespace {
+
+std::filesystem::path MakeTempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "brivanto-standin-XXXXXX");
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::system_error(errno, std::generic_category(), "mkdtemp");
+  }
+  return pattern;
+}
+
+const TempDir& ConfigDir() {
+  static const TempDir dir;
+  return dir;
+}
+
+// Points unixODBC at a private configuration that registers the stand-in, for the whole run.
+// System and user configuration stay untouched. Everything is written before the first ODBC
+// call, because unixODBC caches what it has read.
+class OdbcRegistration : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    const TempDir& config = ConfigDir();
+    const std::string driver = BRIVANTO_STANDIN_DRIVER_PATH;
+    std::ofstream(config.File("odbcinst.ini"))
+        << "[" << kDriverName << "]\n"
+        << "Description=Brivanto stand-in for the Access driver\n"
+        << "Driver=" << driver << "\nSetup=" << driver << "\n";
+    std::ofstream(config.File("odbc.ini")) << "[" << kDataSourceName << "]\n"
+                                           << "Driver=" << kDriverName << "\n"
+                                           << "DBQ=" << DataSourceDatabase() << "\n";
+    std::ofstream(config.File("user-odbc.ini")) << "";
+    ::setenv("ODBCSYSINI", config.path().c_str(), 1);
+    ::setenv("ODBCINSTINI", "odbcinst.ini", 1);
+    ::setenv("ODBCINI", config.File("user-odbc.ini").c_str(), 1);
+  }
+};
+
+const auto* const registration = ::testing::AddGlobalTestEnvironment(new OdbcRegistration);
+
+std::string RowOf(SQLHSTMT statement, SQLSMALLINT columns) {
+  std::string row;
+  for (SQLUSMALLINT column = 1; column <= columns; ++column) {
+    std::array<char, 1024> value{};
+    SQLLEN indicator = 0;
+    SQLGetData(statement, column, SQL_C_CHAR, value.data(), value.size(), &indicator);
+    row += (column > 1 ? "|" : "") +
+           (indicator == SQL_NULL_DATA ? std::string("<null>") : std::string(value.data()));
+  }
+  return row;
+}
+
+}  // namespace
+
+std::string DataSourceDatabase() {
+  return ConfigDir().File("data source.mdb");
+}
+
+std::string AccessConnectionText(const std::string& database) {
+  return std::string("driver={") + kDriverName + "};DBQ=" + database + "; pwd=Gk58w2n7;";
+}
+
+TempDir::TempDir() : path_(MakeTempDir()) {}
+
+TempDir::~TempDir() {
+  std::error_code ignored;  // a leftover temp folder must not fail a test
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::optional<DiagnosticRecord> FirstDiagnostic(SQLSMALLINT type, SQLHANDLE handle) {
+  std::array<SQLCHAR, 6> sqlstate{};
+  std::array<SQLCHAR, 1024> message{};
+  DiagnosticRecord record;
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(SQLGetDiagRec(type, handle, 1, sqlstate.data(), &record.native_error,
+                                   message.data(), message.size(), &length))) {
+    return std::nullopt;
+  }
+  record.sqlstate = reinterpret_cast<const char*>(sqlstate.data());
+  record.message = reinterpret_cast<const char*>(message.data());
+  return record;
+}
+
+OdbcEnvironment::OdbcEnvironment(SQLULEN version) {
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle_)) ||
+      !SQL_SUCCEEDED(SQLSetEnvAttr(handle_, SQL_ATTR_ODBC_VERSION,
+                                   reinterpret_cast<SQLPOINTER>(version), 0))) {
+    throw std::runtime_error("cannot set up an ODBC environment");
+  }
+}
+
+OdbcEnvironment::~OdbcEnvironment() {
+  SQLFreeHandle(SQL_HANDLE_ENV, handle_);
+}
+
+OdbcConnection::OdbcConnection(const OdbcEnvironment& environment) {
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, environment.get(), &handle_))) {
+    throw std::runtime_error("cannot allocate an ODBC connection");
+  }
+}
+
+OdbcConnection::~OdbcConnection() {
+  if (connected_) {
+    SQLDisconnect(handle_);
+  }
+  SQLFreeHandle(SQL_HANDLE_DBC, handle_);
+}
+
+SQLRETURN OdbcConnection::Connect(const std::string& text, std::string* completed) {
+  std::array<SQLCHAR, 4096> out{};
+  SQLSMALLINT out_length = 0;
+  std::string in = text;
+  const SQLRETURN rc =
+      SQLDriverConnect(handle_, nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, out.data(),
+                       out.size(), &out_length, SQL_DRIVER_NOPROMPT);
+  connected_ = SQL_SUCCEEDED(rc);
+  if (completed != nullptr) {
+    *completed = reinterpret_cast<const char*>(out.data());
+  }
+  return rc;
+}
+
+std::vector<std::string> OdbcConnection::Query(const std::string& sql) {
+  SQLHSTMT statement = SQL_NULL_HSTMT;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, handle_, &statement))) {
+    return {"error: cannot allocate a statement"};
+  }
+  std::string text = sql;
+  std::vector<std::string> rows;
+  if (!SQL_SUCCEEDED(SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS))) {
+    const auto record = FirstDiagnostic(SQL_HANDLE_STMT, statement);
+    rows.push_back("error: " + (record ? record->message : std::string("?")));
+  } else {
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(statement, &columns);
+    while (columns > 0 && SQL_SUCCEEDED(SQLFetch(statement))) {
+      rows.push_back(RowOf(statement, columns));
+    }
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, statement);
+  return rows;
+}
+
+SqliteFile::SqliteFile(const std::string& path, bool create) {
+  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+  if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+    const std::string message = sqlite3_errmsg(db_);
+    sqlite3_close(db_);
+    throw std::runtime_error("cannot open " + path + ": " + message);
+  }
+}
+
+SqliteFile::~SqliteFile() {
+  sqlite3_close(db_);
+}
+
+void SqliteFile::Execute(const std::string& sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+    const std::string message = error != nullptr ? error : "?";
+    sqlite3_free(error);
+    throw std::runtime_error(sql + ": " + message);
+  }
+}
+
+std::vector<std::string> SqliteFile::Query(const std::string& sql) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    return {std::string("error: ") + sqlite3_errmsg(db_)};
+  }
+  std::vector<std::string> rows;
+  int rc = SQLITE_ROW;
+  while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    std::string row;
+    for (int column = 0; column < sqlite3_column_count(statement); ++column) {
+      const auto* value = sqlite3_column_text(statement, column);
+      row += (column > 0 ? "|" : "") +
+             (value == nullptr ? std::string("<null>") : reinterpret_cast<const char*>(value));
+    }
+    rows.push_back(row);
+  }
+  if (rc != SQLITE_DONE) {
+    rows.push_back(std::string("error: ") + sqlite3_errmsg(db_));
+  }
+  sqlite3_finalize(statement);
+  return rows;
+}
+
+void CreateSettingsDatabase(const std::string& path) {
+  SqliteFile db(path);
+  db.Execute(
+      "CREATE TABLE tblSettings(Section text, sKey text, Value text);"
+      "INSERT INTO tblSettings VALUES ('Main', 'Version', '42');");
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::set<std::string> ListTree(const std::filesystem::path& folder) {
+  std::set<std::string> entries;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    entries.insert(std::filesystem::relative(entry.path(), folder).string());
+  }
+  return entries;
+}
+
+}  // namespace brivanto::standin::test
