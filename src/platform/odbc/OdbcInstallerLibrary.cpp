@@ -32,18 +32,19 @@ InstallerError OdbcInstallerLibrary::LastError() {
   for (;;) {
     DWORD code = 0;
     WORD length = 0;
-    const SQLRETURN result =
-        SQLInstallerError(1, &code, message.data(), static_cast<WORD>(message.size()), &length);
+    // unixODBC writes the closing NUL one past the size it is given, so it gets one less.
+    const auto room = static_cast<WORD>(message.size() - 1);
+    const SQLRETURN result = SQLInstallerError(1, &code, message.data(), room, &length);
     if (result == SQL_NO_DATA) {
       return {};
     }
     if (!SQL_SUCCEEDED(result)) {
       return {0, "De foutmelding van het ODBC-installatieprogramma kan niet worden gelezen"};
     }
-    if (static_cast<std::size_t>(length) < message.size()) {
+    if (length < room) {
       return {static_cast<std::int32_t>(code), std::string(message.data(), length)};
     }
-    message.resize(static_cast<std::size_t>(length) + 1);
+    message.resize(static_cast<std::size_t>(length) + 2);
   }
 }
 
