@@ -3,6 +3,7 @@
 // In-memory stand-ins for every platform service, so the window's logic can be driven and
 // observed without a screen, a registry or a database.
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -151,17 +152,32 @@ struct FakeTable {
   std::vector<std::vector<platform::FieldValue>> rows;
 };
 
+// A result that breaks down while it is read: at one field of `row` (any field when `field` is
+// nullopt) or, with `onMoveNext`, when moving on from `row`.
+struct FakeReadFault {
+  Failure failure;
+  std::size_t row = 0;
+  std::optional<std::size_t> field;
+  bool onMoveNext = false;
+};
+
 class FakeRecordset : public platform::Recordset {
  public:
   explicit FakeRecordset(std::optional<FakeTable> table, std::optional<Failure> failOnRow = {},
                          std::size_t failingRow = 0)
       : table_(std::move(table)), failOnRow_(std::move(failOnRow)), failingRow_(failingRow) {}
+  FakeRecordset(std::optional<FakeTable> table, const FakeReadFault& fault)
+      : FakeRecordset(std::move(table), fault.failure, fault.row) {
+    failingField_ = fault.field;
+    failOnMoveNext_ = fault.onMoveNext;
+  }
   bool IsOpen() const override { return table_.has_value() && !closed_; }
   bool Eof() const override { return !IsOpen() || row_ >= table_->rows.size(); }
   std::size_t FieldCount() const override { return table_ ? table_->columns.size() : 0; }
   platform::FieldValue Field(std::size_t index) override {
     Check();
-    if (failOnRow_ && row_ == failingRow_) {
+    if (failOnRow_ && !failOnMoveNext_ && row_ == failingRow_ &&
+        (!failingField_ || *failingField_ == index)) {
       throw *failOnRow_;
     }
     return table_->rows.at(row_).at(index);
@@ -177,12 +193,32 @@ class FakeRecordset : public platform::Recordset {
   }
   void MoveNext() override {
     Check();
+    if (failOnRow_ && failOnMoveNext_ && row_ == failingRow_) {
+      throw *failOnRow_;
+    }
     ++row_;
   }
   std::int32_t RecordCount() override {
     return table_ ? static_cast<std::int32_t>(table_->rows.size()) : -1;
   }
   void Close() override { closed_ = true; }
+  void UpdateField(std::string_view name, const std::string& value) override {
+    Check();
+    if (!writeBack) {
+      platform::Recordset::UpdateField(name, value);
+    }
+    const auto& columns = table_->columns;
+    const auto column =
+        static_cast<std::size_t>(std::find(columns.begin(), columns.end(), name) - columns.begin());
+    if (column == columns.size()) {
+      throw Failure(3265, "Item cannot be found in the collection");
+    }
+    table_->rows.at(row_).at(column) = value;
+    writeBack(row_, column, value);
+  }
+
+  // Where an updated row goes; unset: the result cannot be updated.
+  std::function<void(std::size_t row, std::size_t column, const std::string& value)> writeBack;
 
  private:
   void Check() const {
@@ -193,6 +229,8 @@ class FakeRecordset : public platform::Recordset {
   std::optional<FakeTable> table_;
   std::optional<Failure> failOnRow_;
   std::size_t failingRow_;
+  std::optional<std::size_t> failingField_;
+  bool failOnMoveNext_ = false;
   std::size_t row_ = 0;
   bool closed_ = false;
 };
@@ -206,14 +244,25 @@ struct ExecutedStatement {
   std::vector<std::string> parameters;
 };
 
+// One row written back through a recordset opened on `sql`.
+struct RecordsetUpdate {
+  std::string sql;
+  std::size_t row;
+  std::string field;
+  std::string value;
+};
+
 // The shared world behind every fake connection: which files open, what each statement yields.
 struct FakeDatabaseState {
   std::map<std::string, FakeTable> results;      // by statement text
   std::map<std::string, Failure> failures;       // by statement text
   std::map<std::string, std::int32_t> affected;  // by statement text
+  std::map<std::string, FakeReadFault> readFaults;  // by statement text
+  std::vector<std::pair<platform::CursorType, platform::LockType>> recordsetOptions;
   std::optional<Failure> openFailure;
   std::vector<std::string> opened;  // connection texts, in order
   std::vector<ExecutedStatement> executed;
+  std::vector<RecordsetUpdate> updates;
   int created = 0;
   int alive = 0;
   std::optional<Failure> createFailure;
@@ -250,10 +299,22 @@ class FakeConnection : public platform::Connection {
     const auto found = state_.affected.find(sql);
     return found == state_.affected.end() ? 0 : found->second;
   }
-  std::unique_ptr<platform::Recordset> OpenRecordset(const std::string& sql, platform::CursorType,
-                                                     platform::LockType) override {
+  std::unique_ptr<platform::Recordset> OpenRecordset(const std::string& sql,
+                                                     platform::CursorType cursorType,
+                                                     platform::LockType lockType) override {
+    state_.recordsetOptions.emplace_back(cursorType, lockType);
     Run(sql, {});
-    return Result(sql);
+    auto recordset = Result(sql);
+    // As with the real layer, only an opened recordset can write rows back.
+    if (state_.results.count(sql) != 0) {
+      recordset->writeBack = [&state = state_, sql](std::size_t row, std::size_t column,
+                                                    const std::string& value) {
+        auto& table = state.results.at(sql);
+        table.rows.at(row).at(column) = value;
+        state.updates.push_back({sql, row, table.columns.at(column), value});
+      };
+    }
+    return recordset;
   }
 
   int Id() const { return id_; }
@@ -270,10 +331,15 @@ class FakeConnection : public platform::Connection {
       throw failure->second;
     }
   }
-  std::unique_ptr<platform::Recordset> Result(const std::string& sql) {
+  std::unique_ptr<FakeRecordset> Result(const std::string& sql) {
     const auto found = state_.results.find(sql);
-    return std::make_unique<FakeRecordset>(
-        found == state_.results.end() ? std::nullopt : std::optional<FakeTable>(found->second));
+    auto table =
+        found == state_.results.end() ? std::nullopt : std::optional<FakeTable>(found->second);
+    const auto fault = state_.readFaults.find(sql);
+    if (fault != state_.readFaults.end()) {
+      return std::make_unique<FakeRecordset>(std::move(table), fault->second);
+    }
+    return std::make_unique<FakeRecordset>(std::move(table));
   }
   FakeDatabaseState& state_;
   int id_;
@@ -291,11 +357,63 @@ class FakeDatabase : public platform::Database {
   FakeDatabaseState state;
 };
 
+// Files are texts in `files`, by path. Appended lines land there at once; `writableLines` limits
+// how many more lines can be appended before every write fails with `writeFailure`.
 class FakeFileSystem : public platform::FileSystem {
  public:
   bool IsFile(const std::string& path) override { return files.count(path) != 0 || allFilesExist; }
+  std::unique_ptr<platform::AppendFile> OpenForAppend(const std::string& path) override {
+    if (openFailure) {
+      throw *openFailure;
+    }
+    ++openAppendFiles;
+    return std::make_unique<FakeAppendFile>(*this, files[path]);
+  }
+  void CopyToNewFile(const std::string& source, const std::string& target) override {
+    copies.emplace_back(source, target);
+    if (onCopy) {
+      onCopy();
+    }
+    if (copyFailure) {
+      throw *copyFailure;
+    }
+    if (files.count(target) != 0) {
+      throw Failure(failure_codes::kFileAccess, "File exists");
+    }
+    files[target] = files[source];
+  }
+
   std::map<std::string, std::string> files;
   bool allFilesExist = false;
+  std::optional<Failure> openFailure;
+  std::optional<std::size_t> writableLines;
+  Failure writeFailure{failure_codes::kFileAccess, "No space left on device"};
+  int openAppendFiles = 0;
+  std::optional<Failure> copyFailure;
+  std::vector<std::pair<std::string, std::string>> copies;  // source and target
+  std::function<void()> onCopy;
+
+ private:
+  class FakeAppendFile : public platform::AppendFile {
+   public:
+    FakeAppendFile(FakeFileSystem& owner, std::string& content) : owner_(owner), content_(content) {}
+    ~FakeAppendFile() override { --owner_.openAppendFiles; }
+    FakeAppendFile(const FakeAppendFile&) = delete;
+    FakeAppendFile& operator=(const FakeAppendFile&) = delete;
+    void WriteLine(std::string_view line) override {
+      if (owner_.writableLines) {
+        if (*owner_.writableLines == 0) {
+          throw owner_.writeFailure;
+        }
+        --*owner_.writableLines;
+      }
+      content_.append(line).append("\r\n");
+    }
+
+   private:
+    FakeFileSystem& owner_;
+    std::string& content_;
+  };
 };
 
 class FakeFileDialog : public platform::FileDialog {
@@ -389,7 +507,70 @@ class FakeInstaller : public platform::OdbcInstaller {
   std::function<void()> onCall;
 };
 
-class FakeShell : public platform::Shell {};
+// A folder dialog that plays a scripted session the way the system does: it calls the record's
+// callback with INITIALIZED on opening and with SELCHANGED for each folder in `passedOver`, then
+// hands out `choice` as a new item list, or 0 for a cancel.
+class FakeShell : public platform::Shell {
+ public:
+  struct SentMessage {
+    std::intptr_t window;
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::string text;
+  };
+  static constexpr std::intptr_t kDialogWindow = 0x4711;
+
+  platform::ItemList SHBrowseForFolderA(platform::BrowseInfoRecord& record) override {
+    shown.push_back(record);
+    Notify(record, platform::browse_messages::kInitialized, 0);
+    for (const auto& folder : passedOver) {
+      Notify(record, platform::browse_messages::kSelectionChanged, NewItem(folder));
+    }
+    if (!choice) {
+      return 0;
+    }
+    handedOut.push_back(NewItem(*choice));
+    return handedOut.back();
+  }
+  int SHGetPathFromIDListA(platform::ItemList itemList, std::string& buffer) override {
+    lookupBuffers.push_back(buffer);
+    const auto found = items_.find(itemList);
+    if (found == items_.end() || lookupResult == 0 || found->second.size() >= buffer.size()) {
+      return 0;
+    }
+    buffer.replace(0, found->second.size() + 1, found->second + '\0');
+    return lookupResult;
+  }
+  void CoTaskMemFree(platform::ItemList itemList) override { freed.push_back(itemList); }
+  std::intptr_t SendMessageA(std::intptr_t window, std::uint32_t message, std::uintptr_t wParam,
+                             const char* text) override {
+    sent.push_back({window, message, wParam, text == nullptr ? "" : text});
+    return 0;
+  }
+
+  std::optional<std::string> choice;    // nullopt: the user cancels
+  std::vector<std::string> passedOver;  // folders selected on the way to the choice
+  int lookupResult = 1;                 // what every path lookup of a known item returns
+  std::vector<platform::BrowseInfoRecord> shown;
+  std::vector<SentMessage> sent;
+  std::vector<std::string> lookupBuffers;  // each lookup's buffer as it came in
+  std::vector<platform::ItemList> handedOut;
+  std::vector<platform::ItemList> freed;
+
+ private:
+  platform::ItemList NewItem(const std::string& path) {
+    items_[++lastItem_] = path;
+    return lastItem_;
+  }
+  static void Notify(const platform::BrowseInfoRecord& record, std::uint32_t message,
+                     platform::ItemList item) {
+    if (record.lpfn != nullptr) {
+      record.lpfn(kDialogWindow, message, item, record.lParam);
+    }
+  }
+  std::map<platform::ItemList, std::string> items_;
+  platform::ItemList lastItem_ = 0;
+};
 
 // Every fake, wired into one Services bundle.
 struct FakeServices {
