@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "OdbcTestEnvironment.h"
+#include "app/frmRepairDb.h"
+#include "platform/StandardFileSystem.h"
+#include "platform/odbc/OdbcDatabase.h"
+#include "support/Fakes.h"
+
+namespace brivanto::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<SettingsRow> DocumentPathRows(const fs::path& database) {
+  std::vector<SettingsRow> rows;
+  for (const auto& row : OdbcTestEnvironment::ReadSettings(database)) {
+    if (row.section == "Storage" && row.key == "DocumentPath") {
+      rows.push_back(row);
+    }
+  }
+  return rows;
+}
+
+// The image folder through the window's logic, the real ODBC layer, unixODBC and the Access
+// stand-in driver; only the dialogs are scripted.
+class ImageFolderEndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!OdbcTestEnvironment::AccessStandInBuilt()) {
+      GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
+    }
+    database.emplace();
+    form.emplace(view, Services());
+  }
+
+  app::Services Services() {
+    return app::Services{fakes.messageBox, fakes.settings,   fakes.registry,  *database,
+                         fileSystem,       fakes.fileDialog, fakes.clipboard, fakes.clock,
+                         fakes.ticks,      fakes.installer,  fakes.shell,     "repair.log"};
+  }
+  fs::path CreateDatabase(const std::vector<SettingsRow>& rows) {
+    return environment.CreateSettingsDatabase(
+        OdbcTestEnvironment::UniqueName("BrivantoDb") + ".mdb", rows);
+  }
+  // What the path box does for every change: reconnect and show the stored folder.
+  void Open(const fs::path& file) {
+    view.path = file.string();
+    form->txtPath_Change();
+  }
+  void Choose(const std::string& folder) {
+    fakes.messageBox.answers = {platform::message_box::kAnswerYes};
+    fakes.shell.choice = folder;
+    form->btnSelectImagePath_Click();
+  }
+  std::vector<ShownMessage> Errors() const {
+    std::vector<ShownMessage> errors;
+    for (const auto& message : fakes.messageBox.shown) {
+      if (message.style == platform::message_box::kIconError) {
+        errors.push_back(message);
+      }
+    }
+    return errors;
+  }
+
+  // Constructed first: it points the ODBC configuration at a private directory.
+  OdbcTestEnvironment environment;
+  std::optional<platform::OdbcDatabase> database;
+  platform::StandardFileSystem fileSystem;
+  FakeServices fakes;
+  FakeView view;
+  std::optional<app::frmRepairDb> form;
+};
+
+TEST_F(ImageFolderEndToEndTest, AMissingRowIsInsertedOnceAndThenUpdated) {
+  const auto file = CreateDatabase({{"License", "LoggedOn1", "PC-07 jan"}});
+  Open(file);
+  ASSERT_EQ(view.dir, "");
+
+  Choose("/srv/images");
+  ASSERT_EQ(DocumentPathRows(file).size(), 1U);
+  EXPECT_EQ(DocumentPathRows(file)[0].value, "/srv/images");
+
+  Choose("/srv/images 2");
+  ASSERT_EQ(DocumentPathRows(file).size(), 1U);
+  EXPECT_EQ(DocumentPathRows(file)[0].value, "/srv/images 2");
+  EXPECT_EQ(OdbcTestEnvironment::ReadSettings(file).size(), 2U);
+
+  Open(file);
+  EXPECT_EQ(view.dir, "/srv/images 2");
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(ImageFolderEndToEndTest, OnlyTheFirstOfSeveralMatchingRowsChanges) {
+  const auto file = CreateDatabase({{"Storage", "DocumentPath", "/old/one"},
+                                    {"Storage", "Other", "/old/one"},
+                                    {"Storage", "DocumentPath", "/old/two"}});
+  Open(file);
+  ASSERT_EQ(view.dir, "/old/one");
+
+  Choose("/new");
+
+  const auto rows = OdbcTestEnvironment::ReadSettings(file);
+  ASSERT_EQ(rows.size(), 3U);
+  EXPECT_EQ(rows[0].value, "/new");
+  EXPECT_EQ(rows[1].value, "/old/one");
+  EXPECT_EQ(rows[2].value, "/old/two");
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(ImageFolderEndToEndTest, TrickyFoldersAreReadBackUnchanged) {
+  const std::vector<std::string> folders = {
+      "/srv/d'Artagnan", "/srv/\"quoted\"", "/srv/a; drop table tblSettings",
+      "/srv/a -- b",     "/srv/100%_klaar", "/srv/Foto's Ærø café",
+      "/srv/'); --",     "C:\\Data\\"};
+  const auto withoutRow = CreateDatabase({});
+  const auto withRow = CreateDatabase({{"Storage", "DocumentPath", "/old"}});
+  for (const auto& folder : folders) {
+    SCOPED_TRACE(folder);
+    for (const auto& file : {withoutRow, withRow}) {
+      Open(file);
+      Choose(folder);
+      Open(file);
+      EXPECT_EQ(view.dir, folder);
+      EXPECT_EQ(DocumentPathRows(file).size(), 1U);
+    }
+  }
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(ImageFolderEndToEndTest, AFileWithoutTheSettingsTableIsReportedAndNothingSticks) {
+  const auto file = environment.WorkDirectory() / "geen-instellingen.mdb";
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(file.string().c_str(), &raw), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(raw, "CREATE TABLE other(x text)", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(raw);
+  Open(file);
+  view.dir = "/shown/before";
+
+  Choose("/srv/new");
+
+  EXPECT_EQ(view.dir, "/shown/before");
+  ASSERT_EQ(Errors().size(), 1U);
+  EXPECT_NE(Errors()[0].text.find("tblSettings"), std::string::npos) << Errors()[0].text;
+}
+
+}  // namespace
+}  // namespace brivanto::testing
