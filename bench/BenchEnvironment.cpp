@@ -31,8 +31,8 @@ void WriteFile(const std::filesystem::path& path, const std::string& content) {
 
 BenchEnvironment::BenchEnvironment() : folder_(MakeTemporaryFolder()) {
   const std::string driver = BRIVANTO_ACCESS_STANDIN;
-  WriteFile(folder_ / "odbcinst.ini", "[Microsoft Access Driver (*.mdb)]\nDriver=" + driver +
-                                          "\nSetup=" + driver + "\n");
+  WriteFile(folder_ / "odbcinst.ini",
+            "[Microsoft Access Driver (*.mdb)]\nDriver=" + driver + "\nSetup=" + driver + "\n");
   WriteFile(folder_ / "odbc.ini", "");
   WriteFile(folder_ / "user-odbc.ini", "");
   setenv("ODBCSYSINI", folder_.c_str(), 1);

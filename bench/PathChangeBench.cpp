@@ -8,6 +8,7 @@
 
 #include "BenchEnvironment.h"
 #include "app/frmRepairDb.h"
+#include "platform/IniSettingsStore.h"
 #include "platform/StandardFileSystem.h"
 #include "platform/odbc/OdbcDataSourceReader.h"
 #include "platform/odbc/OdbcDatabase.h"
@@ -16,7 +17,6 @@
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtFileDialog.h"
 #include "platform/qt/QtMessageBox.h"
-#include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
 
 namespace {
@@ -78,7 +78,7 @@ int main() {
                    "INSERT INTO tblSettings VALUES ('Storage', 'DocumentPath', '/srv/images');");
 
   platform::qt::QtMessageBox messageBox;
-  platform::qt::QtSettingsStore settings(QString::fromStdString(environment.Folder().string()));
+  platform::IniSettingsStore settings(environment.Folder());
   platform::OdbcDataSourceReaderFactory registry;
   platform::OdbcDatabase odbc;
   platform::StandardFileSystem fileSystem;
@@ -88,9 +88,10 @@ int main() {
   platform::qt::QtTickCounter ticks;
   platform::OdbcInstallerLibrary installer;
   platform::qt::QtShell shell;
-  const app::Services services{messageBox, settings,  registry, odbc,      fileSystem,
-                               fileDialog, clipboard, clock,    ticks,     installer,
-                               shell,      (environment.Folder() / "repair.log").string()};
+  const app::Services services{
+      messageBox, settings,   registry,  odbc,
+      fileSystem, fileDialog, clipboard, clock,
+      ticks,      installer,  shell,     (environment.Folder() / "repair.log").string()};
   TextOnlyView view;
   app::frmRepairDb form(view, services);
 

@@ -1,4 +1,4 @@
-// The Qt services on their own: message box, settings store, file and folder dialogs,
+// The Qt services on their own: message box, file and folder dialogs,
 // clipboard.
 
 #include <QClipboard>
@@ -18,7 +18,6 @@
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtFileDialog.h"
 #include "platform/qt/QtMessageBox.h"
-#include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
 
 using namespace brivanto;
@@ -56,10 +55,6 @@ class QtServicesTest : public QObject {
  private slots:
   void messageBox_data();
   void messageBox();
-  void settingsRoundTrip_data();
-  void settingsRoundTrip();
-  void settingsNamesStayApart();
-  void settingsUnwritableFolderFails();
   void nameFilters_data();
   void nameFilters();
   void nameFiltersMatchAsOnWindows();
@@ -105,82 +100,6 @@ void QtServicesTest::messageBox() {
   QVERIFY(seen[0].plainText);
   QCOMPARE(int(seen[0].icon), icon);
   QCOMPARE(seen[0].buttons, buttons);
-}
-
-void QtServicesTest::settingsRoundTrip_data() {
-  QTest::addColumn<QString>("section");
-  QTest::addColumn<QString>("key");
-  QTest::addColumn<QString>("value");
-
-  QTest::newRow("plain") << "RepairDb"
-                         << "DbPath"
-                         << "/data/BrivantoDb.mdb";
-  QTest::newRow("empty value") << "RepairDb"
-                               << "DbPath"
-                               << "";
-  QTest::newRow("non-ASCII") << "Sectie é"
-                             << "Sleutel ü"
-                             << "C:\\Mappen\\Überweisung ñ 日本.mdb";
-  QTest::newRow("INI syntax") << "[Sectie]"
-                              << "a=b;c"
-                              << "x = \"y\"; 'z' # , =";
-  QTest::newRow("blanks") << " sectie "
-                          << " sleutel "
-                          << "  twee blanks  ";
-  QTest::newRow("separators") << "a/b\\c"
-                              << "d/e%2F"
-                              << "f/g\\h";
-  QTest::newRow("at sign and line break") << "General"
-                                          << "@Variant"
-                                          << "@Variant(x)\r\nregel";
-}
-
-void QtServicesTest::settingsRoundTrip() {
-  QFETCH(QString, section);
-  QFETCH(QString, key);
-  QFETCH(QString, value);
-  const QTemporaryDir base;
-  const auto application = std::string("Brivanto");
-
-  platform::qt::QtSettingsStore(base.path())
-      .SaveSetting(application, section.toStdString(), key.toStdString(), value.toStdString());
-
-  // A fresh store reads the file again, as the next run of the program would.
-  platform::qt::QtSettingsStore reader(base.path());
-  QCOMPARE(QString::fromStdString(reader.GetSetting(application, section.toStdString(),
-                                                    key.toStdString(), "standaard")),
-           value);
-  QCOMPARE(reader.GetSetting(application, section.toStdString(), "Anders", "standaard"),
-           "standaard");
-  QVERIFY(QFile::exists(base.filePath("Brivanto/Brivanto.ini")));
-}
-
-void QtServicesTest::settingsNamesStayApart() {
-  const QTemporaryDir base;
-  platform::qt::QtSettingsStore store(base.path());
-  store.SaveSetting("App", "a/b", "c", "1");
-  store.SaveSetting("App", "a", "b/c", "2");
-  store.SaveSetting("Other/App", "a", "b", "3");
-
-  QCOMPARE(store.GetSetting("App", "a/b", "c", ""), "1");
-  QCOMPARE(store.GetSetting("App", "a", "b/c", ""), "2");
-  QCOMPARE(store.GetSetting("Other/App", "a", "b", ""), "3");
-  QCOMPARE(store.GetSetting("App", "a", "b", "geen"), "geen");
-}
-
-void QtServicesTest::settingsUnwritableFolderFails() {
-  const QTemporaryDir temporary;
-  const auto notAFolder = temporary.filePath("bestand");
-  Touch(notAFolder);
-  platform::qt::QtSettingsStore store(notAFolder);
-
-  try {
-    store.SaveSetting("Brivanto", "RepairDb", "DbPath", "x");
-    QFAIL("saving under a file must fail");
-  } catch (const Failure& failure) {
-    QCOMPARE(failure.Number(), failure_codes::kFileAccess);
-  }
-  QCOMPARE(store.GetSetting("Brivanto", "RepairDb", "DbPath", "standaard"), "standaard");
 }
 
 void QtServicesTest::nameFilters_data() {

@@ -9,6 +9,7 @@
 #include "app/HeadlessRepair.h"
 #include "app/Services.h"
 #include "platform/Failure.h"
+#include "platform/IniSettingsStore.h"
 #include "platform/LogLocation.h"
 #include "platform/StandardFileSystem.h"
 #include "platform/odbc/OdbcDataSourceReader.h"
@@ -20,7 +21,6 @@
 #include "platform/qt/QtFileDialog.h"
 #include "platform/qt/QtFormWindow.h"
 #include "platform/qt/QtMessageBox.h"
-#include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
 
 namespace {
@@ -31,7 +31,7 @@ using namespace brivanto::platform::qt;
 // The real services of the Linux frontend, in one place for the window and the headless repair.
 struct LinuxServices {
   QtMessageBox messageBox;
-  QtSettingsStore settings;
+  platform::IniSettingsStore settings;
   platform::OdbcDataSourceReaderFactory registry;
   platform::OdbcDatabase database;
   platform::StandardFileSystem fileSystem;
@@ -43,9 +43,9 @@ struct LinuxServices {
   QtShell shell;
 
   app::Services Bundle() {
-    return app::Services{messageBox, settings,  registry, database,  fileSystem,
-                         fileDialog, clipboard, clock,    ticks,     installer,
-                         shell,      platform::DefaultRepairLogPath()};
+    return app::Services{messageBox, settings,   registry,  database,
+                         fileSystem, fileDialog, clipboard, clock,
+                         ticks,      installer,  shell,     platform::DefaultRepairLogPath()};
   }
 };
 
