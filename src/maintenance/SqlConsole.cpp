@@ -1,0 +1,110 @@
+#include "maintenance/SqlConsole.h"
+
+#include <exception>
+#include <memory>
+
+#include "maintenance/Statement.h"
+#include "platform/Failure.h"
+
+namespace brivanto::maintenance {
+namespace {
+
+// The number under which a failure that is not one of the tool's own is listed.
+constexpr std::int32_t kInternalError = 51;
+
+}  // namespace
+
+SqlConsole::SqlConsole(app::ResultList& results, const database::ConnectionHolder& connection,
+                       platform::Clock& clock, platform::TickCounter& ticks)
+    : results_(results), connection_(connection), clock_(clock), ticks_(ticks) {}
+
+void SqlConsole::Run(std::string_view query) {
+  if (query.empty()) {
+    return;
+  }
+  try {
+    ListRun(query);
+  } catch (const Failure& failure) {
+    Append(FailureLine(failure.Number(), failure.Description()));
+  } catch (const std::exception& error) {
+    Append(FailureLine(kInternalError, error.what()));
+  }
+}
+
+void SqlConsole::ListRun(std::string_view query) {
+  const std::uint32_t startTick = ticks_.GetTickCount();
+  results_.Clear();
+  Append(StartLine(clock_.Now()));
+  Append(kBlankLine);
+  const std::string statement = StatementText(query);
+  if (ReturnsRows(query)) {
+    ListResultSet(statement);
+  } else {
+    ListStatement(statement);
+  }
+  Append(kBlankLine);
+  Append(kBlankLine);
+  const platform::LocalDateTime endTime = clock_.Now();
+  Append(EndLine(endTime, ElapsedMilliseconds(startTick, ticks_.GetTickCount())));
+}
+
+void SqlConsole::ListResultSet(const std::string& statement) {
+  const std::unique_ptr<platform::Recordset> result = connection_.Get().OpenRecordset(
+      statement, platform::CursorType::Keyset, platform::LockType::Optimistic);
+  // INSERT ... SELECT and SELECT ... INTO are carried out without leaving rows to read.
+  if (!result || !result->IsOpen()) {
+    Append(kSpacerLine);
+    Append(kDoneLine);
+    return;
+  }
+  ListRows(*result);
+  Append(kSpacerLine);
+  Append(CountLine(result->RecordCount()));
+  Append(kBlankLine);
+  result->Close();
+}
+
+void SqlConsole::ListRows(platform::Recordset& result) {
+  const std::size_t fieldCount = result.FieldCount();
+  while (!result.Eof()) {
+    row_.Begin();
+    for (std::size_t index = 0; index < fieldCount; ++index) {
+      AddField(result, index);
+    }
+    results_.Append(row_.Text());
+    result.MoveNext();
+  }
+}
+
+void SqlConsole::AddField(platform::Recordset& result, std::size_t index) {
+  try {
+    const platform::FieldValue value = result.Field(index);
+    if (value) {
+      row_.AddValue(*value);
+    } else {
+      row_.AddNull();
+    }
+  } catch (const Failure& failure) {
+    // A value that proves null only while it is turned into text is listed like any other null.
+    if (failure.Number() != failure_codes::kInvalidUseOfNull) {
+      throw;
+    }
+    row_.AddNull();
+  }
+}
+
+void SqlConsole::ListStatement(const std::string& statement) {
+  // Drivers that report no count leave it untouched, and the line then shows 0.
+  std::int32_t recordsAffected = 0;
+  // Whatever result comes back is released unread: the count is all that is listed.
+  connection_.Get().Execute(statement, &recordsAffected);
+  Append(kSpacerLine);
+  Append(kDoneLine);
+  Append(AffectedLine(recordsAffected));
+}
+
+void SqlConsole::Append(std::string_view line) {
+  results_.Append(std::string(line));
+}
+
+}  // namespace brivanto::maintenance
