@@ -254,9 +254,9 @@ struct RecordsetUpdate {
 
 // The shared world behind every fake connection: which files open, what each statement yields.
 struct FakeDatabaseState {
-  std::map<std::string, FakeTable> results;      // by statement text
-  std::map<std::string, Failure> failures;       // by statement text
-  std::map<std::string, std::int32_t> affected;  // by statement text
+  std::map<std::string, FakeTable> results;         // by statement text
+  std::map<std::string, Failure> failures;          // by statement text
+  std::map<std::string, std::int32_t> affected;     // by statement text
   std::map<std::string, FakeReadFault> readFaults;  // by statement text
   std::vector<std::pair<platform::CursorType, platform::LockType>> recordsetOptions;
   std::optional<Failure> openFailure;
@@ -396,7 +396,8 @@ class FakeFileSystem : public platform::FileSystem {
  private:
   class FakeAppendFile : public platform::AppendFile {
    public:
-    FakeAppendFile(FakeFileSystem& owner, std::string& content) : owner_(owner), content_(content) {}
+    FakeAppendFile(FakeFileSystem& owner, std::string& content)
+        : owner_(owner), content_(content) {}
     ~FakeAppendFile() override { --owner_.openAppendFiles; }
     FakeAppendFile(const FakeAppendFile&) = delete;
     FakeAppendFile& operator=(const FakeAppendFile&) = delete;
