@@ -21,13 +21,10 @@ constexpr const char* kNotSaved =
     "Het pad voor images is niet gewijzigd, omdat de database niet kon worden bijgewerkt.\r\n"
     "Reden: ";
 
-// ADO's number for a connection that is closed or was never opened.
-constexpr std::int32_t kConnectionNotOpen = 3709;
-
 platform::Connection& OpenConnection(const database::ConnectionHolder& holder) {
   auto& connection = holder.Get();
   if (!connection.IsOpen()) {
-    throw Failure(kConnectionNotOpen, "Er is geen database geopend");
+    throw Failure(failure_codes::kConnectionNotOpen, "Er is geen database geopend");
   }
   return connection;
 }

@@ -17,9 +17,6 @@ enum class CursorLocation : int { Server = 2, Client = 3 };
 enum class CursorType : int { ForwardOnly = 0, Keyset = 1, Dynamic = 2, Static = 3 };
 enum class LockType : int { ReadOnly = 1, Optimistic = 3 };
 
-// The number the data-access layer on Windows gives a result that does not support updating.
-inline constexpr std::int32_t kResultNotUpdatable = 3251;
-
 // A field value as text; std::nullopt stands for SQL NULL.
 using FieldValue = std::optional<std::string>;
 
@@ -39,9 +36,9 @@ class Recordset {
   virtual std::int32_t RecordCount() = 0;
   virtual void Close() = 0;
   // Sets the named field of the current row to `value` and writes that one row back. A result
-  // that cannot be updated throws Failure numbered kResultNotUpdatable.
+  // that cannot be updated throws Failure numbered failure_codes::kResultNotUpdatable.
   virtual void UpdateField(std::string_view /*name*/, const std::string& /*value*/) {
-    throw Failure(kResultNotUpdatable, "Dit resultaat kan niet worden bijgewerkt");
+    throw Failure(failure_codes::kResultNotUpdatable, "Dit resultaat kan niet worden bijgewerkt");
   }
 };
 

@@ -38,5 +38,16 @@ inline constexpr std::int32_t kObjectNotSet = 91;
 // A file could not be opened, created or written.
 inline constexpr std::int32_t kFileAccess = 75;
 
+// Misuse of a connection or a result carries the numbers the data-access layer on Windows
+// reports for the same mistake, so both frontends report it alike.
+inline constexpr std::int32_t kNoCurrentRecord = 3021;
+inline constexpr std::int32_t kResultNotUpdatable = 3251;
+inline constexpr std::int32_t kItemNotFound = 3265;
+inline constexpr std::int32_t kObjectClosed = 3704;
+inline constexpr std::int32_t kObjectAlreadyOpen = 3705;
+inline constexpr std::int32_t kConnectionNotOpen = 3709;
+// The row to update no longer holds the values it was read with.
+inline constexpr std::int32_t kRowNotFound = FromHresult(0x80040E38U);
+
 }  // namespace failure_codes
 }  // namespace brivanto

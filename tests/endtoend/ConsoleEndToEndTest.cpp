@@ -10,7 +10,6 @@
 #include "platform/Failure.h"
 #include "platform/StandardFileSystem.h"
 #include "platform/odbc/OdbcDatabase.h"
-#include "platform/odbc/OdbcFailureCodes.h"
 #include "support/Fakes.h"
 
 namespace brivanto::testing {
@@ -118,8 +117,7 @@ TEST_F(ConsoleEndToEndTest, FileThatCannotBeOpenedLeavesAConnectionTheConsoleCan
   ASSERT_EQ(lines.size(), 3U);
   EXPECT_EQ(lines[0], kStart);
   EXPECT_EQ(lines[1], "");
-  EXPECT_EQ(lines[2].substr(0, 5),
-            std::to_string(platform::odbc::failure_codes::kConnectionNotOpen) + " ");
+  EXPECT_EQ(lines[2].substr(0, 5), std::to_string(failure_codes::kConnectionNotOpen) + " ");
 }
 
 }  // namespace

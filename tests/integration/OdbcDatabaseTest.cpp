@@ -14,13 +14,6 @@ using testing::OdbcTestEnvironment;
 using testing::SettingsRow;
 using Rows = std::vector<std::vector<FieldValue>>;
 
-constexpr std::int32_t kNoCurrentRecord = 3021;
-constexpr std::int32_t kItemNotFound = 3265;
-constexpr std::int32_t kObjectClosed = 3704;
-constexpr std::int32_t kObjectAlreadyOpen = 3705;
-constexpr std::int32_t kConnectionNotOpen = 3709;
-constexpr std::int32_t kRowNotFound = failure_codes::FromHresult(0x80040E38U);
-
 constexpr const char* kSelectAll = "SELECT Section, sKey, Value FROM tblSettings ORDER BY rowid";
 
 template <typename Action>
@@ -100,17 +93,17 @@ TEST_F(OdbcDatabaseTest, MisreadsFailWithTheirOwnNumbers) {
 
   EXPECT_TRUE(recordset->Eof());
   EXPECT_EQ(recordset->RecordCount(), 0);
-  EXPECT_EQ(FailureNumberOf([&] { recordset->Field(0); }), kNoCurrentRecord);
-  EXPECT_EQ(FailureNumberOf([&] { recordset->MoveNext(); }), kNoCurrentRecord);
+  EXPECT_EQ(FailureNumberOf([&] { recordset->Field(0); }), failure_codes::kNoCurrentRecord);
+  EXPECT_EQ(FailureNumberOf([&] { recordset->MoveNext(); }), failure_codes::kNoCurrentRecord);
 
   const auto rows = connection_->Execute(kSelectAll);
-  EXPECT_EQ(FailureNumberOf([&] { rows->Field("NoSuchField"); }), kItemNotFound);
-  EXPECT_EQ(FailureNumberOf([&] { rows->Field(3); }), kItemNotFound);
+  EXPECT_EQ(FailureNumberOf([&] { rows->Field("NoSuchField"); }), failure_codes::kItemNotFound);
+  EXPECT_EQ(FailureNumberOf([&] { rows->Field(3); }), failure_codes::kItemNotFound);
 
   rows->Close();
   EXPECT_FALSE(rows->IsOpen());
-  EXPECT_EQ(FailureNumberOf([&] { rows->Eof(); }), kObjectClosed);
-  EXPECT_EQ(FailureNumberOf([&] { rows->Field(0); }), kObjectClosed);
+  EXPECT_EQ(FailureNumberOf([&] { rows->Eof(); }), failure_codes::kObjectClosed);
+  EXPECT_EQ(FailureNumberOf([&] { rows->Field(0); }), failure_codes::kObjectClosed);
 }
 
 // RecordCount
@@ -174,9 +167,10 @@ TEST_F(OdbcDatabaseTest, BadConnectionTextFailsWithTheDriverManagersText) {
   }
 
   EXPECT_FALSE(connection->IsOpen());
-  EXPECT_EQ(FailureNumberOf([&] { connection->Execute(kSelectAll); }), kConnectionNotOpen);
+  EXPECT_EQ(FailureNumberOf([&] { connection->Execute(kSelectAll); }),
+            failure_codes::kConnectionNotOpen);
   EXPECT_EQ(FailureNumberOf([&] { connection->ExecuteWithParameters(kSelectAll, {}); }),
-            kConnectionNotOpen);
+            failure_codes::kConnectionNotOpen);
 }
 
 TEST_F(OdbcDatabaseTest, AFailedOpenCanBeRetriedButAnOpenConnectionCannotReopen) {
@@ -187,7 +181,7 @@ TEST_F(OdbcDatabaseTest, AFailedOpenCanBeRetriedButAnOpenConnectionCannotReopen)
   EXPECT_TRUE(connection->IsOpen());
   EXPECT_EQ(
       FailureNumberOf([&] { connection->Open(OdbcTestEnvironment::SqliteConnectionText(file_)); }),
-      kObjectAlreadyOpen);
+      failure_codes::kObjectAlreadyOpen);
 }
 
 // Lifetimes
@@ -207,7 +201,7 @@ TEST_F(OdbcDatabaseTest, ARecordsetOutlivingItsConnectionIsClosedNotDangling) {
 
   EXPECT_EQ(OdbcTestEnvironment::OpenDescriptorCount(file_), 0);
   EXPECT_FALSE(recordset->IsOpen());
-  EXPECT_EQ(FailureNumberOf([&] { recordset->MoveNext(); }), kObjectClosed);
+  EXPECT_EQ(FailureNumberOf([&] { recordset->MoveNext(); }), failure_codes::kObjectClosed);
   recordset->Close();
 }
 
@@ -296,19 +290,23 @@ TEST_F(OdbcDatabaseTest, UpdateFieldWritesOnlyTheCurrentRow) {
 
 TEST_F(OdbcDatabaseTest, UpdateFieldRefusesResultsThatCannotBeWrittenBack) {
   const auto executed = connection_->Execute(kSelectAll);
-  EXPECT_EQ(FailureNumberOf([&] { executed->UpdateField("Value", "x"); }), kResultNotUpdatable);
+  EXPECT_EQ(FailureNumberOf([&] { executed->UpdateField("Value", "x"); }),
+            failure_codes::kResultNotUpdatable);
 
   const auto readOnly =
       connection_->OpenRecordset(kSelectAll, CursorType::Keyset, LockType::ReadOnly);
-  EXPECT_EQ(FailureNumberOf([&] { readOnly->UpdateField("Value", "x"); }), kResultNotUpdatable);
+  EXPECT_EQ(FailureNumberOf([&] { readOnly->UpdateField("Value", "x"); }),
+            failure_codes::kResultNotUpdatable);
 
   const auto computed = connection_->OpenRecordset("SELECT Value || '!' AS Shout FROM tblSettings",
                                                    CursorType::Keyset, LockType::Optimistic);
-  EXPECT_EQ(FailureNumberOf([&] { computed->UpdateField("Shout", "x"); }), kResultNotUpdatable);
+  EXPECT_EQ(FailureNumberOf([&] { computed->UpdateField("Shout", "x"); }),
+            failure_codes::kResultNotUpdatable);
 
   const auto rows =
       connection_->OpenRecordset(kSelectAll, CursorType::Keyset, LockType::Optimistic);
-  EXPECT_EQ(FailureNumberOf([&] { rows->UpdateField("NoSuchField", "x"); }), kItemNotFound);
+  EXPECT_EQ(FailureNumberOf([&] { rows->UpdateField("NoSuchField", "x"); }),
+            failure_codes::kItemNotFound);
 }
 
 TEST_F(OdbcDatabaseTest, UpdateFieldOfARowChangedSinceReadingFails) {
@@ -317,7 +315,8 @@ TEST_F(OdbcDatabaseTest, UpdateFieldOfARowChangedSinceReadingFails) {
                                  CursorType::Dynamic, LockType::Optimistic);
   connection_->Execute("UPDATE tblSettings SET Value = 'changed' WHERE Section = 'Storage'");
 
-  EXPECT_EQ(FailureNumberOf([&] { recordset->UpdateField("Value", "mine"); }), kRowNotFound);
+  EXPECT_EQ(FailureNumberOf([&] { recordset->UpdateField("Value", "mine"); }),
+            failure_codes::kRowNotFound);
   EXPECT_EQ(OdbcTestEnvironment::ReadSettings(file_)[0].value, "changed");
 }
 

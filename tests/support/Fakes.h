@@ -189,7 +189,7 @@ class FakeRecordset : public platform::Recordset {
         return Field(i);
       }
     }
-    throw Failure(3265, "Item cannot be found in the collection");
+    throw Failure(failure_codes::kItemNotFound, "Item cannot be found in the collection");
   }
   void MoveNext() override {
     Check();
@@ -211,7 +211,7 @@ class FakeRecordset : public platform::Recordset {
     const auto column =
         static_cast<std::size_t>(std::find(columns.begin(), columns.end(), name) - columns.begin());
     if (column == columns.size()) {
-      throw Failure(3265, "Item cannot be found in the collection");
+      throw Failure(failure_codes::kItemNotFound, "Item cannot be found in the collection");
     }
     table_->rows.at(row_).at(column) = value;
     writeBack(row_, column, value);
@@ -223,7 +223,7 @@ class FakeRecordset : public platform::Recordset {
  private:
   void Check() const {
     if (Eof()) {
-      throw Failure(3021, "Either BOF or EOF is True");
+      throw Failure(failure_codes::kNoCurrentRecord, "Either BOF or EOF is True");
     }
   }
   std::optional<FakeTable> table_;
@@ -323,7 +323,8 @@ class FakeConnection : public platform::Connection {
  private:
   void Run(const std::string& sql, const std::vector<std::string>& parameters) {
     if (!open_) {
-      throw Failure(3709, "The connection cannot be used to perform this operation");
+      throw Failure(failure_codes::kConnectionNotOpen,
+                    "The connection cannot be used to perform this operation");
     }
     state_.executed.push_back({id_, sql, parameters});
     const auto failure = state_.failures.find(sql);

@@ -1,7 +1,6 @@
 #include "platform/odbc/OdbcConnection.h"
 
 #include "platform/Failure.h"
-#include "platform/odbc/OdbcFailureCodes.h"
 #include "platform/odbc/OdbcRecordset.h"
 #include "platform/odbc/OdbcStatementExecution.h"
 

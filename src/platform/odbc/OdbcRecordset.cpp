@@ -5,7 +5,6 @@
 
 #include "platform/Failure.h"
 #include "platform/odbc/OdbcColumns.h"
-#include "platform/odbc/OdbcFailureCodes.h"
 #include "platform/odbc/OdbcRowUpdate.h"
 #include "platform/odbc/TextCompare.h"
 
@@ -99,7 +98,7 @@ void OdbcRecordset::Close() {
 void OdbcRecordset::UpdateField(std::string_view name, const std::string& value) {
   const std::size_t index = IndexOf(name);
   if (updates_ == ResultUpdates::Refused) {
-    throw Failure(kResultNotUpdatable, "Dit resultaat is alleen-lezen geopend");
+    throw Failure(failure_codes::kResultNotUpdatable, "Dit resultaat is alleen-lezen geopend");
   }
   WriteFieldBack(connection_, Statement(), index, CurrentValues(), value);
   current_[index] = {value, false};

@@ -4,7 +4,6 @@
 
 #include "platform/Failure.h"
 #include "platform/odbc/OdbcColumns.h"
-#include "platform/odbc/OdbcFailureCodes.h"
 #include "platform/odbc/OdbcStatementExecution.h"
 
 namespace brivanto::platform::odbc {
@@ -17,7 +16,8 @@ struct ColumnOrigin {
 };
 
 [[noreturn]] void RefuseUpdate(const std::string& reason) {
-  throw Failure(kResultNotUpdatable, "Dit resultaat kan niet worden bijgewerkt: " + reason);
+  throw Failure(failure_codes::kResultNotUpdatable,
+                "Dit resultaat kan niet worden bijgewerkt: " + reason);
 }
 
 std::vector<ColumnOrigin> OriginsOf(SQLHSTMT result, std::size_t columnCount) {

@@ -13,8 +13,8 @@ namespace brivanto::platform::odbc {
 // with a searched UPDATE on `connection` that finds the row by all of those values. Drivers
 // without row keys (SQLite's) cannot update at the cursor position, and matching every value is
 // the optimistic check by value. Identical duplicate rows therefore change together.
-// Throws Failure numbered kResultNotUpdatable when the columns do not all come from one table,
-// and failure_codes::kRowNotFound when no row holds those values any more.
+// Throws Failure numbered failure_codes::kResultNotUpdatable when the columns do not all come from
+// one table, and failure_codes::kRowNotFound when no row holds those values any more.
 void WriteFieldBack(SQLHDBC connection, SQLHSTMT result, std::size_t column,
                     const std::vector<FieldValue>& rowValues, const std::string& value);
 
