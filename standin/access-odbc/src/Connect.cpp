@@ -114,8 +114,8 @@ SQLRETURN ConnectToFile(SQLHDBC connection, const std::string& path) {
     return RefusePath(connection, path, inspected);
   }
   const SqliteDriver& driver = GetSqliteDriver();
-  // StepAPI makes the SQLite driver step through a result as it is fetched instead of holding
-  // all of it in memory first: a million-row select then needs megabytes, not hundreds.
+  // StepAPI makes the SQLite driver step through a forward-only result as it is fetched instead
+  // of holding all of it in memory first (static and keyset cursors are still held whole).
   const std::string sqlite_text =
       "Database=" + SqliteUriForExistingFile(inspected.canonical) + ";NoCreat=1;StepAPI=1;";
   const SQLRETURN rc = Call(driver.SQLDriverConnect, connection, nullptr, AsOdbcText(sqlite_text),
