@@ -19,6 +19,8 @@ std::filesystem::path MakeTemporaryFolder() {
   return pattern;
 }
 
+}  // namespace
+
 void WriteFile(const std::filesystem::path& path, const std::string& content) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file << content;
@@ -26,8 +28,6 @@ void WriteFile(const std::filesystem::path& path, const std::string& content) {
     throw std::runtime_error("cannot write " + path.string());
   }
 }
-
-}  // namespace
 
 BenchEnvironment::BenchEnvironment() : folder_(MakeTemporaryFolder()) {
   const std::string driver = BRIVANTO_ACCESS_STANDIN;

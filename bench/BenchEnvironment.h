@@ -20,6 +20,8 @@ class BenchEnvironment {
   std::filesystem::path folder_;
 };
 
+void WriteFile(const std::filesystem::path& path, const std::string& content);
+
 // Runs `sql` on a new SQLite file (or an existing one) at `path`; throws on failure.
 void RunSqlite(const std::filesystem::path& path, const std::string& sql);
 

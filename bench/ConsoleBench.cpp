@@ -20,6 +20,7 @@
 #include <system_error>
 #include <vector>
 
+#include "BenchEnvironment.h"
 #include "database/ConnectionHolder.h"
 #include "database/ConnectionText.h"
 #include "maintenance/Panel.h"
@@ -42,7 +43,6 @@ namespace fs = std::filesystem;
 using namespace brivanto;
 using Stopwatch = std::chrono::steady_clock;
 
-constexpr const char* kDriverName = "Microsoft Access Driver (*.mdb)";
 constexpr const char* kTable = "console_rows";
 // The best of several runs, taken in turns, keeps other work on a shared machine out of the
 // figures as far as possible.
@@ -54,51 +54,10 @@ double MillisecondsSince(Stopwatch::time_point start) {
   return std::chrono::duration<double, std::milli>(Stopwatch::now() - start).count();
 }
 
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    std::string pattern = (fs::temp_directory_path() / "bench_console.XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-      throw std::system_error(errno, std::generic_category(), "mkdtemp");
-    }
-    path_ = pattern;
-  }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-  ~ScratchDirectory() {
-    std::error_code ignored;  // a leftover temporary directory is no reason to fail the run
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-void WriteFile(const fs::path& path, const std::string& content) {
-  std::ofstream file(path, std::ios::binary);
-  file << content;
-  if (!file.flush()) {
-    throw std::runtime_error("cannot write " + path.string());
-  }
-}
-
 void SetEnvironment(const char* name, const std::string& value) {
   if (setenv(name, value.c_str(), 1) != 0) {
     throw std::system_error(errno, std::generic_category(), "setenv");
   }
-}
-
-// The driver manager must read only this configuration, never /etc or the home directory; it
-// reads the variables once, so this runs before the first ODBC call.
-void RegisterStandInDriver(const fs::path& directory) {
-  WriteFile(directory / "odbcinst.ini", std::string("[") + kDriverName +
-                                            "]\nDriver=" + BRIVANTO_ACCESS_STANDIN +
-                                            "\nSetup=" + BRIVANTO_ACCESS_STANDIN + "\n");
-  WriteFile(directory / "odbc.ini", "");
-  SetEnvironment("ODBCSYSINI", directory.string());
-  SetEnvironment("ODBCINSTINI", "odbcinst.ini");
-  SetEnvironment("ODBCINI", (directory / "odbc.ini").string());
 }
 
 class SqliteFile {
@@ -290,7 +249,7 @@ Timing Measure(const fs::path& directory, ListUnderTest& list, std::size_t rows)
   FillTable(databaseFile, rows);
   const std::string connectionText = database::ConnectionText(databaseFile.string());
   const fs::path queryFile = directory / "query.sql";
-  WriteFile(queryFile, Query() + "\n");
+  bench::WriteFile(queryFile, Query() + "\n");
   const std::string isql = IsqlCommand(connectionText, queryFile);
   RequireIsqlReadsAllRows(isql, rows);
 
@@ -347,13 +306,12 @@ std::vector<std::size_t> RowCounts(int argc, char** argv) {
 }
 
 int Run(const std::vector<std::size_t>& rowCounts) {
-  const ScratchDirectory directory;
-  RegisterStandInDriver(directory.Path());
+  const bench::BenchEnvironment environment;
   ListUnderTest list;
   std::cout << "result list: " << ListUnderTest::Kind() << std::endl;
   double lastRatio = 0;
   for (const std::size_t rows : rowCounts) {
-    const Timing timing = Measure(directory.Path(), list, rows);
+    const Timing timing = Measure(environment.Folder(), list, rows);
     lastRatio = timing.Ratio();
     std::printf("rows=%zu console_ms=%.0f isql_ms=%.0f ratio=%.2f peak_rss_mb_so_far=%ld\n", rows,
                 timing.consoleMs, timing.isqlMs, lastRatio, PeakResidentMegabytes());

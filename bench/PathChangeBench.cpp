@@ -7,6 +7,7 @@
 #include <string>
 
 #include "BenchEnvironment.h"
+#include "app/TextOnlyView.h"
 #include "app/frmRepairDb.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/StandardFileSystem.h"
@@ -24,44 +25,11 @@ namespace {
 using namespace brivanto;
 using Clock = std::chrono::steady_clock;
 
-class TextOnlyResults : public app::ResultList {
- public:
-  void Clear() override { lines_.clear(); }
-  void Append(std::string line) override { lines_.push_back(std::move(line)); }
-  std::size_t Count() const override { return lines_.size(); }
-  const std::string& Line(std::size_t index) const override { return lines_.at(index); }
-  bool IsSelected(std::size_t) const override { return false; }
-
- private:
-  std::vector<std::string> lines_;
-};
-
-class TextOnlyView : public app::FormView {
- public:
-  std::intptr_t WindowHandle() const override { return 0; }
-  void SetCaption(const std::string&) override {}
-  void SetWindowHeightTwips(int) override {}
-  std::string PathText() const override { return path; }
-  void SetPathText(const std::string& text) override { path = text; }
-  std::string DirText() const override { return dir; }
-  void SetDirText(const std::string& text) override { dir = text; }
-  bool IsMaintenanceVisible() const override { return false; }
-  void SetMaintenanceVisible(bool) override {}
-  void SetMaintenanceCaption(const std::string&) override {}
-  std::string QueryText() const override { return {}; }
-  void SetQueryText(const std::string&) override {}
-  app::ResultList& Results() override { return results; }
-
-  std::string path;
-  std::string dir;
-  TextOnlyResults results;
-};
-
-double MillisecondsPerChange(app::frmRepairDb& form, TextOnlyView& view, const std::string& path,
-                             int changes) {
+double MillisecondsPerChange(app::frmRepairDb& form, app::TextOnlyView& view,
+                             const std::string& path, int changes) {
   const auto start = Clock::now();
   for (int i = 0; i < changes; ++i) {
-    view.path = path;
+    view.SetPathText(path);
     form.txtPath_Change();
   }
   const std::chrono::duration<double, std::milli> elapsed = Clock::now() - start;
@@ -92,14 +60,15 @@ int main() {
       messageBox, settings,   registry,  odbc,
       fileSystem, fileDialog, clipboard, clock,
       ticks,      installer,  shell,     (environment.Folder() / "repair.log").string()};
-  TextOnlyView view;
+  app::TextOnlyView view;
   app::frmRepairDb form(view, services);
 
   const auto validPath = database.string();
   const auto missingPath = (environment.Folder() / "BrivantoDb.md").string();
   MillisecondsPerChange(form, view, validPath, 5);  // warm-up: loads the driver libraries
-  if (view.dir != "/srv/images") {
-    std::fprintf(stderr, "the valid database did not open: image folder '%s'\n", view.dir.c_str());
+  if (view.DirText() != "/srv/images") {
+    std::fprintf(stderr, "the valid database did not open: image folder '%s'\n",
+                 view.DirText().c_str());
     return 1;
   }
   const double missing = MillisecondsPerChange(form, view, missingPath, 2000);

@@ -2,7 +2,8 @@
 # Access stand-in, timed against unixODBC's isql on the same query and driver.
 if(TARGET brivanto_platform_odbc AND TARGET brivanto-access-odbc)
   find_package(SQLite3 REQUIRED)
-  add_executable(bench_console ${CMAKE_CURRENT_LIST_DIR}/ConsoleBench.cpp)
+  add_executable(bench_console ${CMAKE_CURRENT_LIST_DIR}/ConsoleBench.cpp
+                               ${CMAKE_CURRENT_LIST_DIR}/BenchEnvironment.cpp)
   target_link_libraries(bench_console PRIVATE brivanto_core brivanto_platform_odbc SQLite::SQLite3)
   target_compile_definitions(bench_console PRIVATE
     BRIVANTO_ACCESS_STANDIN="$<TARGET_FILE:brivanto-access-odbc>")
