@@ -5,12 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "OdbcTestEnvironment.h"
-#include "app/frmRepairDb.h"
+#include "RealDatabaseWindow.h"
 #include "platform/Failure.h"
-#include "platform/StandardFileSystem.h"
-#include "platform/odbc/OdbcDatabase.h"
-#include "support/Fakes.h"
 
 namespace brivanto::testing {
 namespace {
@@ -30,43 +26,23 @@ std::string ProviderFailure(const std::string& description) {
   return std::to_string(failure_codes::kProviderError) + " " + description;
 }
 
-// The SQL console through the window's logic, the real ODBC layer, unixODBC and the Access
-// stand-in driver; clock and tick counter are fakes, so the report lines are exact.
-class ConsoleEndToEndTest : public ::testing::Test {
+// The SQL console over the real database; the report lines are exact.
+class ConsoleEndToEndTest : public RealDatabaseWindow {
  protected:
   void SetUp() override {
-    if (!OdbcTestEnvironment::AccessStandInBuilt()) {
-      GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
+    RealDatabaseWindow::SetUp();
+    if (IsSkipped()) {
+      return;
     }
-    database.emplace();
-    form.emplace(view, Services());
-    Open(environment.CreateSettingsDatabase(
-        OdbcTestEnvironment::UniqueName("BrivantoDb") + ".mdb",
+    Open(CreateDatabase(
         {{"Storage", "DocumentPath", "D:\\Docs  "}, {"License", "LoggedOn1", std::nullopt}}));
   }
 
-  app::Services Services() {
-    return app::Services{fakes.messageBox, fakes.settings,   fakes.registry,  *database,
-                         fileSystem,       fakes.fileDialog, fakes.clipboard, fakes.clock,
-                         fakes.ticks,      fakes.installer,  fakes.shell,     "repair.log"};
-  }
-  void Open(const fs::path& file) {
-    view.path = file.string();
-    form->txtPath_Change();
-  }
   Lines Run(const std::string& query) {
     view.query = query;
     form->cmdExecute_Click();
     return view.results.lines;
   }
-
-  // Constructed first: it points the ODBC configuration at a private directory.
-  OdbcTestEnvironment environment;
-  std::optional<platform::OdbcDatabase> database;
-  platform::StandardFileSystem fileSystem;
-  FakeServices fakes;
-  FakeView view;
-  std::optional<app::frmRepairDb> form;
 };
 
 TEST_F(ConsoleEndToEndTest, StatementsChangeTheFileAndQueriesListWhatTheyChanged) {

@@ -6,11 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "OdbcTestEnvironment.h"
-#include "app/frmRepairDb.h"
-#include "platform/StandardFileSystem.h"
-#include "platform/odbc/OdbcDatabase.h"
-#include "support/Fakes.h"
+#include "RealDatabaseWindow.h"
 
 namespace brivanto::testing {
 namespace {
@@ -27,32 +23,9 @@ std::vector<SettingsRow> DocumentPathRows(const fs::path& database) {
   return rows;
 }
 
-// The image folder through the window's logic, the real ODBC layer, unixODBC and the Access
-// stand-in driver; only the dialogs are scripted.
-class ImageFolderEndToEndTest : public ::testing::Test {
+// The image folder over the real database; only the dialogs are scripted.
+class ImageFolderEndToEndTest : public RealDatabaseWindow {
  protected:
-  void SetUp() override {
-    if (!OdbcTestEnvironment::AccessStandInBuilt()) {
-      GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
-    }
-    database.emplace();
-    form.emplace(view, Services());
-  }
-
-  app::Services Services() {
-    return app::Services{fakes.messageBox, fakes.settings,   fakes.registry,  *database,
-                         fileSystem,       fakes.fileDialog, fakes.clipboard, fakes.clock,
-                         fakes.ticks,      fakes.installer,  fakes.shell,     "repair.log"};
-  }
-  fs::path CreateDatabase(const std::vector<SettingsRow>& rows) {
-    return environment.CreateSettingsDatabase(
-        OdbcTestEnvironment::UniqueName("BrivantoDb") + ".mdb", rows);
-  }
-  // What the path box does for every change: reconnect and show the stored folder.
-  void Open(const fs::path& file) {
-    view.path = file.string();
-    form->txtPath_Change();
-  }
   void Choose(const std::string& folder) {
     fakes.messageBox.answers = {platform::message_box::kAnswerYes};
     fakes.shell.choice = folder;
@@ -67,14 +40,6 @@ class ImageFolderEndToEndTest : public ::testing::Test {
     }
     return errors;
   }
-
-  // Constructed first: it points the ODBC configuration at a private directory.
-  OdbcTestEnvironment environment;
-  std::optional<platform::OdbcDatabase> database;
-  platform::StandardFileSystem fileSystem;
-  FakeServices fakes;
-  FakeView view;
-  std::optional<app::frmRepairDb> form;
 };
 
 TEST_F(ImageFolderEndToEndTest, AMissingRowIsInsertedOnceAndThenUpdated) {

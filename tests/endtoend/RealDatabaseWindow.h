@@ -1,0 +1,54 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "OdbcTestEnvironment.h"
+#include "app/frmRepairDb.h"
+#include "platform/StandardFileSystem.h"
+#include "platform/odbc/OdbcDatabase.h"
+#include "support/Fakes.h"
+
+namespace brivanto::testing {
+
+// The window's logic over the real ODBC layer, unixODBC and the Access stand-in driver, with
+// the real file system; dialogs, clock and tick counter are fakes, so every outcome is exact.
+class RealDatabaseWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!OdbcTestEnvironment::AccessStandInBuilt()) {
+      GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
+    }
+    database.emplace();
+    form.emplace(view, Services());
+  }
+
+  app::Services Services() {
+    return app::Services{fakes.messageBox, fakes.settings,   fakes.registry,  *database,
+                         fileSystem,       fakes.fileDialog, fakes.clipboard, fakes.clock,
+                         fakes.ticks,      fakes.installer,  fakes.shell,     "repair.log"};
+  }
+  std::filesystem::path CreateDatabase(const std::vector<SettingsRow>& rows) {
+    return environment.CreateSettingsDatabase(
+        OdbcTestEnvironment::UniqueName("BrivantoDb") + ".mdb", rows);
+  }
+  // What the path box does for every change: reconnect and show the stored folder.
+  void Open(const std::filesystem::path& file) {
+    view.path = file.string();
+    form->txtPath_Change();
+  }
+
+  // Constructed first: it points the ODBC configuration at a private directory.
+  OdbcTestEnvironment environment;
+  std::optional<platform::OdbcDatabase> database;
+  platform::StandardFileSystem fileSystem;
+  FakeServices fakes;
+  FakeView view;
+  std::optional<app::frmRepairDb> form;
+};
+
+}  // namespace brivanto::testing
