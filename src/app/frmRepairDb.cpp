@@ -29,8 +29,6 @@ constexpr const char* kWrongDatabaseFile =
     "Bestand is geen juist databasebestand. Selecteer een ander bestand";
 constexpr std::size_t kPatternMarkerLength = 7;
 
-constexpr std::int32_t kUnexpectedFailure = 51;
-
 // The path-change handling goes on with its next step whatever fails.
 template <typename Step>
 void IgnoringFailure(Step step) {
@@ -43,6 +41,10 @@ void IgnoringFailure(Step step) {
 
 }  // namespace
 
+std::string FailureText(const Failure& failure) {
+  return failure.Description() + " (" + std::to_string(failure.Number()) + ")";
+}
+
 frmRepairDb::frmRepairDb(FormView& view, const Services& services)
     : view_(view), services_(services) {}
 
@@ -53,18 +55,23 @@ bool frmRepairDb::Form_Load() {
     SelectStandardVariant();
     ReadDataSourceDefinition();
     return true;
-  } catch (const Failure& failure) {
+  } catch (const std::exception& error) {
+    const auto failure = AsFailure(error);
     if (failure.Number() == failure_codes::kModuleNotFound) {
       SelectZelvorantaVariant();
       return true;
     }
-    ShowMessage(failure.Description() + " (" + std::to_string(failure.Number()) + ")",
-                platform::message_box::kIconError, "Error in load form");
-  } catch (const std::exception& error) {
-    ShowMessage(std::string(error.what()) + " (" + std::to_string(kUnexpectedFailure) + ")",
-                platform::message_box::kIconError, "Error in load form");
+    ShowMessage(FailureText(failure), platform::message_box::kIconError, "Error in load form");
   }
   return false;
+}
+
+void frmRepairDb::RunHandler(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    ShowMessage(FailureText(AsFailure(error)), platform::message_box::kIconError);
+  }
 }
 
 void frmRepairDb::ReadDataSourceDefinition() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -7,10 +8,14 @@
 #include "app/FormView.h"
 #include "app/Services.h"
 #include "database/ConnectionHolder.h"
+#include "platform/Failure.h"
 
 namespace brivanto::app {
 
 inline constexpr const char* kApplicationTitle = "BrivantoRepairDb";
+
+// "description (number)", the way message boxes report a failure.
+std::string FailureText(const Failure& failure);
 
 struct KeyModifiers {
   bool shift = false;
@@ -40,6 +45,10 @@ class frmRepairDb {
   void cmdCopy_Click();
   void cmdExecute_Click();
   void btnSelectImagePath_Click();
+
+  // Runs one event handler. A failure the handler does not report itself is shown in an error
+  // box, so the window stays usable.
+  void RunHandler(const std::function<void()>& handler);
 
   const std::string& DbPattern() const { return sDbPattern; }
   const database::ConnectionHolder& Connection() const { return cnDatabase; }

@@ -29,14 +29,6 @@ platform::Connection& OpenConnection(const database::ConnectionHolder& holder) {
   return connection;
 }
 
-std::string DescribeFailure(const std::exception& error) {
-  const auto* failure = dynamic_cast<const Failure*>(&error);
-  if (failure == nullptr) {
-    return error.what();
-  }
-  return failure->Description() + " (" + std::to_string(failure->Number()) + ")";
-}
-
 }  // namespace
 
 void frmRepairDb::btnSelectImagePath_Click() {
@@ -57,7 +49,7 @@ void frmRepairDb::btnSelectImagePath_Click() {
   } catch (const std::exception& error) {
     // txtDir must show what the database holds, never a folder that was not saved.
     view_.SetDirText(previous);
-    ShowMessage(kNotSaved + DescribeFailure(error), style::kIconError);
+    ShowMessage(kNotSaved + FailureText(AsFailure(error)), style::kIconError);
   }
 }
 

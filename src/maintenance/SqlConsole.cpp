@@ -7,13 +7,6 @@
 #include "platform/Failure.h"
 
 namespace brivanto::maintenance {
-namespace {
-
-// The number under which a failure that is not one of the tool's own is listed.
-constexpr std::int32_t kInternalError = 51;
-
-}  // namespace
-
 SqlConsole::SqlConsole(app::ResultList& results, const database::ConnectionHolder& connection,
                        platform::Clock& clock, platform::TickCounter& ticks)
     : results_(results), connection_(connection), clock_(clock), ticks_(ticks) {}
@@ -24,10 +17,9 @@ void SqlConsole::Run(std::string_view query) {
   }
   try {
     ListRun(query);
-  } catch (const Failure& failure) {
-    Append(FailureLine(failure.Number(), failure.Description()));
   } catch (const std::exception& error) {
-    Append(FailureLine(kInternalError, error.what()));
+    const auto failure = AsFailure(error);
+    Append(FailureLine(failure.Number(), failure.Description()));
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -35,6 +36,8 @@ inline constexpr std::int32_t kProviderError = FromHresult(0x80004005U);
 inline constexpr std::int32_t kInvalidUseOfNull = 94;
 // An object (such as the database connection) was used before it was set.
 inline constexpr std::int32_t kObjectNotSet = 91;
+// Something failed that is none of the tool's own failures (out of memory, say).
+inline constexpr std::int32_t kInternalError = 51;
 // A file could not be opened, created or written.
 inline constexpr std::int32_t kFileAccess = 75;
 
@@ -50,4 +53,13 @@ inline constexpr std::int32_t kConnectionNotOpen = 3709;
 inline constexpr std::int32_t kRowNotFound = FromHresult(0x80040E38U);
 
 }  // namespace failure_codes
+
+// Any exception as the tool reports it: a Failure as it is, anything else as an internal error.
+inline Failure AsFailure(const std::exception& error) {
+  if (const auto* failure = dynamic_cast<const Failure*>(&error)) {
+    return *failure;
+  }
+  return Failure(failure_codes::kInternalError, error.what());
+}
+
 }  // namespace brivanto

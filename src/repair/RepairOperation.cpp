@@ -11,7 +11,6 @@
 namespace brivanto::repair {
 namespace {
 
-constexpr std::int32_t kUnexpectedFailure = 51;
 constexpr std::intptr_t kNoWindow = 0;
 
 // The log itself failed: an error line cannot be written there either.
@@ -128,10 +127,9 @@ RepairOutcome RunWithLog(const RepairServices& services, database::ConnectionHol
     return {true, FinishedMessage(services.logPath)};
   } catch (const LogWriteFailure& failure) {
     return Failed(LogNotWrittenMessage(services.logPath, failure.reason));
-  } catch (const Failure& failure) {
-    return LogFailure(log, services.logPath, failure.Number(), failure.Description());
   } catch (const std::exception& error) {
-    return LogFailure(log, services.logPath, kUnexpectedFailure, error.what());
+    const auto failure = AsFailure(error);
+    return LogFailure(log, services.logPath, failure.Number(), failure.Description());
   }
 }
 

@@ -142,3 +142,27 @@ TEST_F(StartupTest, UnloadReleasesTheConnectionAndNeverCancels) {
 
 }  // namespace
 }  // namespace brivanto::testing
+
+namespace brivanto::testing {
+namespace {
+
+TEST(HandlerFailures, AreShownInAnErrorBoxAndTheNextEventStillRuns) {
+  FakeServices fakes;
+  FakeView view;
+  app::frmRepairDb form(view, fakes.Bundle());
+
+  form.RunHandler([] { throw Failure(-2147217900, "Syntaxfout"); });
+  form.RunHandler([] { throw std::length_error("te lang"); });
+  bool ran = false;
+  form.RunHandler([&] { ran = true; });
+
+  ASSERT_EQ(fakes.messageBox.shown.size(), 2U);
+  EXPECT_EQ(fakes.messageBox.shown[0].text, "Syntaxfout (-2147217900)");
+  EXPECT_EQ(fakes.messageBox.shown[0].style, 16);
+  EXPECT_EQ(fakes.messageBox.shown[0].title, "BrivantoRepairDb");
+  EXPECT_EQ(fakes.messageBox.shown[1].text, "te lang (51)");
+  EXPECT_TRUE(ran);
+}
+
+}  // namespace
+}  // namespace brivanto::testing

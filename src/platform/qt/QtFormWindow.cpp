@@ -40,9 +40,6 @@ constexpr std::array<std::pair<std::string_view, ClickHandler>, 7> kClickHandler
     {"btnSelectImagePath", &app::frmRepairDb::btnSelectImagePath_Click},
 }};
 
-// The number the tool reports for a failure that carries none of its own.
-constexpr std::int32_t kUnexpectedFailure = 51;
-
 bool TakesFocus(const ControlLayout& control) {
   return control.kind != ControlKind::Label && control.kind != ControlKind::Frame;
 }
@@ -81,7 +78,7 @@ QWidget* CreateTextBox(const ControlLayout& control, QWidget& container) {
 }  // namespace
 
 QtFormWindow::QtFormWindow(const app::Services& services, QWidget* parent)
-    : QWidget(parent), logic_(*this, services), messageBox_(services.messageBox) {
+    : QWidget(parent), logic_(*this, services) {
   setWindowTitle(ToQString(layout::kDesignCaption));
   setWindowIcon(QIcon(DatabasePixmap()));
   setFixedSize(PixelsX(layout::kClientWidth), PixelsY(layout::kClientHeight));
@@ -176,33 +173,19 @@ void QtFormWindow::OrderTabStops() {
 void QtFormWindow::ConnectHandlers() {
   for (const auto& [name, handler] : kClickHandlers) {
     connect(&Find<QAbstractButton>(name), &QAbstractButton::clicked, this,
-            [this, click = handler] { RunHandler([this, click] { (logic_.*click)(); }); });
+            [this, click = handler] { logic_.RunHandler([this, click] { (logic_.*click)(); }); });
   }
   // textEdited, unlike textChanged, leaves out the changes the logic makes through the view.
   connect(txtPath_, &QLineEdit::textEdited, this,
-          [this] { RunHandler([this] { logic_.txtPath_Change(); }); });
+          [this] { logic_.RunHandler([this] { logic_.txtPath_Change(); }); });
   txtPath_->SetDropHandler([this](const auto& files, app::KeyModifiers modifiers) {
-    RunHandler([&] { logic_.txtPath_OLEDragDrop(files, modifiers); });
+    logic_.RunHandler([&] { logic_.txtPath_OLEDragDrop(files, modifiers); });
   });
-}
-
-void QtFormWindow::RunHandler(const std::function<void()>& handler) {
-  const auto report = [this](const std::string& description, std::int32_t number) {
-    messageBox_.Show(description + " (" + std::to_string(number) + ")",
-                     platform::message_box::kIconError, app::kApplicationTitle);
-  };
-  try {
-    handler();
-  } catch (const Failure& failure) {
-    report(failure.Description(), failure.Number());
-  } catch (const std::exception& error) {
-    report(error.what(), kUnexpectedFailure);
-  }
 }
 
 void QtFormWindow::closeEvent(QCloseEvent* event) {
   bool cancel = false;
-  RunHandler([&] { logic_.Form_Unload(cancel); });
+  logic_.RunHandler([&] { logic_.Form_Unload(cancel); });
   event->setAccepted(!cancel);
 }
 

@@ -59,15 +59,12 @@ class QtFormWindow : public QWidget, public app::FormView {
   QWidget* CreateResultList(QWidget& container);
   void OrderTabStops();
   void ConnectHandlers();
-  // A failure that escaped a handler is shown in a box; the window stays usable.
-  void RunHandler(const std::function<void()>& handler);
   int PixelsX(int twips) const;
   int PixelsY(int twips) const;
   template <typename Control>
   Control& Find(std::string_view name) const;
 
   app::frmRepairDb logic_;
-  platform::MessageBox& messageBox_;
   QGroupBox* frmMaintenance_ = nullptr;
   PathLineEdit* txtPath_ = nullptr;
   QLineEdit* txtDir_ = nullptr;
