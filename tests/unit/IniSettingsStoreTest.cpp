@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>  // mkdtemp
 
 #include <filesystem>
 #include <fstream>
@@ -8,25 +7,10 @@
 
 #include "platform/Failure.h"
 #include "platform/IniSettingsStore.h"
+#include "support/TemporaryFolder.h"
 
 namespace brivanto::testing {
 namespace {
-
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ini-test-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) != nullptr ? pattern : throw std::runtime_error("mkdtemp");
-  }
-  ~TemporaryFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 struct SettingsCase {
   const char* name;

@@ -8,30 +8,12 @@
 #include "platform/Failure.h"
 #include "platform/LogLocation.h"
 #include "platform/StandardFileSystem.h"
+#include "support/TemporaryFolder.h"
 
 namespace brivanto::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    std::random_device random;
-    path_ = fs::temp_directory_path() / ("brivanto-files-" + std::to_string(random()));
-    fs::create_directories(path_);
-  }
-  ~TemporaryFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  TemporaryFolder(const TemporaryFolder&) = delete;
-  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
