@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Failure.h"
-#include "platform/StandardFileSystem.h"
+#include "StandardFileSystem.h"
+#include "ports/Failure.h"
 
 namespace {
 
@@ -108,7 +108,7 @@ double MegabytesPerSecond(double seconds) {
 int main(int argc, char* argv[]) {
   try {
     const BenchFolder folder(argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path());
-    brivanto::platform::StandardFileSystem fileSystem;
+    brivanto::posix::StandardFileSystem fileSystem;
     WriteRandomFile(folder / "seed");
     // The source goes through the backup copy once so it is on disk before anything is timed.
     fileSystem.CopyToNewFile((folder / "seed").string(), (folder / "source.mdb").string());

@@ -1,25 +1,12 @@
 #include "BenchEnvironment.h"
 
 #include <sqlite3.h>
-#include <stdlib.h>  // mkdtemp, setenv
 
 #include <fstream>
 #include <memory>
 #include <stdexcept>
-#include <system_error>
 
 namespace brivanto::bench {
-namespace {
-
-std::filesystem::path MakeTemporaryFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "brivanto-bench-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::system_error(errno, std::generic_category(), "mkdtemp");
-  }
-  return pattern;
-}
-
-}  // namespace
 
 void WriteFile(const std::filesystem::path& path, const std::string& content) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -27,22 +14,6 @@ void WriteFile(const std::filesystem::path& path, const std::string& content) {
   if (!file.flush()) {
     throw std::runtime_error("cannot write " + path.string());
   }
-}
-
-BenchEnvironment::BenchEnvironment() : folder_(MakeTemporaryFolder()) {
-  const std::string driver = BRIVANTO_ACCESS_STANDIN;
-  WriteFile(folder_ / "odbcinst.ini",
-            "[Microsoft Access Driver (*.mdb)]\nDriver=" + driver + "\nSetup=" + driver + "\n");
-  WriteFile(folder_ / "odbc.ini", "");
-  WriteFile(folder_ / "user-odbc.ini", "");
-  setenv("ODBCSYSINI", folder_.c_str(), 1);
-  setenv("ODBCINSTINI", "odbcinst.ini", 1);
-  setenv("ODBCINI", (folder_ / "user-odbc.ini").c_str(), 1);
-}
-
-BenchEnvironment::~BenchEnvironment() {
-  std::error_code ignored;  // a folder left in /tmp is no reason to fail the figures
-  std::filesystem::remove_all(folder_, ignored);
 }
 
 void RunSqlite(const std::filesystem::path& path, const std::string& sql) {

@@ -3,22 +3,13 @@
 #include <filesystem>
 #include <string>
 
+#include "OdbcTestEnvironment.h"
+
 namespace brivanto::bench {
 
-// A temporary folder with a private unixODBC configuration that registers the Access stand-in,
-// removed again when the benchmark ends. Construct it before the first ODBC call.
-class BenchEnvironment {
- public:
-  BenchEnvironment();
-  BenchEnvironment(const BenchEnvironment&) = delete;
-  BenchEnvironment& operator=(const BenchEnvironment&) = delete;
-  ~BenchEnvironment();
-
-  const std::filesystem::path& Folder() const { return folder_; }
-
- private:
-  std::filesystem::path folder_;
-};
+// The benchmarks run in the tests' private unixODBC configuration, which registers the Access
+// stand-in; construct it before the first ODBC call.
+using BenchEnvironment = testing::OdbcTestEnvironment;
 
 void WriteFile(const std::filesystem::path& path, const std::string& content);
 

@@ -21,20 +21,20 @@
 #include <vector>
 
 #include "BenchEnvironment.h"
+#include "OdbcDatabase.h"
 #include "database/ConnectionHolder.h"
 #include "database/ConnectionText.h"
 #include "maintenance/Panel.h"
 #include "maintenance/ResultLines.h"
 #include "maintenance/SqlConsole.h"
-#include "platform/Failure.h"
-#include "platform/odbc/OdbcDatabase.h"
+#include "ports/Failure.h"
 
 #ifdef BRIVANTO_BENCH_QT_LIST
 #include <QApplication>
 #include <QListView>
 
-#include "platform/qt/QtClipboard.h"
-#include "platform/qt/ResultListModel.h"
+#include "QtClipboard.h"
+#include "ResultListModel.h"
 #endif
 
 namespace {
@@ -114,9 +114,9 @@ void FillTable(const fs::path& path, std::size_t rows) {
   file.Execute("commit");
 }
 
-class SystemClock : public platform::Clock {
+class SystemClock : public ports::Clock {
  public:
-  platform::LocalDateTime Now() override {
+  ports::LocalDateTime Now() override {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -125,7 +125,7 @@ class SystemClock : public platform::Clock {
   }
 };
 
-class SteadyTicks : public platform::TickCounter {
+class SteadyTicks : public ports::TickCounter {
  public:
   std::uint32_t GetTickCount() override {
     return static_cast<std::uint32_t>(
@@ -139,7 +139,7 @@ class SteadyTicks : public platform::TickCounter {
 // the same way, so announcing and laying out the rows is part of the time.
 class ListUnderTest {
  public:
-  ListUnderTest() : model_(new platform::qt::ResultListModel(&view_)) {
+  ListUnderTest() : model_(new qt::ResultListModel(&view_)) {
     view_.setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_.setUniformItemSizes(true);
     view_.setModel(model_);
@@ -148,23 +148,23 @@ class ListUnderTest {
     view_.show();
   }
   static const char* Kind() { return "ResultListModel in a QListView (Qt, offscreen)"; }
-  app::ResultList& Results() { return *model_; }
+  ports::ResultList& Results() { return *model_; }
   void Settle() {
     model_->Flush();
     QCoreApplication::processEvents();
   }
   void SelectAll() { view_.selectAll(); }
-  bool PutOnClipboard(const std::string& text) { return platform::qt::QtClipboard().SetText(text); }
+  bool PutOnClipboard(const std::string& text) { return qt::QtClipboard().SetText(text); }
 
  private:
   QListView view_;
-  platform::qt::ResultListModel* model_;
+  qt::ResultListModel* model_;
 };
 #else
-class ListUnderTest : public app::ResultList {
+class ListUnderTest : public ports::ResultList {
  public:
   static const char* Kind() { return "vector-backed ResultList"; }
-  app::ResultList& Results() { return *this; }
+  ports::ResultList& Results() { return *this; }
   void Settle() {}
   void SelectAll() { selectAll_ = true; }
   bool PutOnClipboard(const std::string&) { return false; }
@@ -185,7 +185,7 @@ std::string Query() {
   return std::string("select * from ") + kTable;
 }
 
-void RequireCompleteListing(const app::ResultList& results, std::size_t rows) {
+void RequireCompleteListing(const ports::ResultList& results, std::size_t rows) {
   const std::size_t count = results.Count();
   const std::string last = count == 0 ? "" : results.Line(count - 1);
   if (count != rows + kFrameLines ||
@@ -202,7 +202,7 @@ double TimeConsole(const std::string& connectionText, ListUnderTest& list, std::
   list.Settle();
   const auto start = Stopwatch::now();
   {
-    platform::OdbcDatabase database;
+    odbc::OdbcDatabase database;
     database::ConnectionHolder connection;
     connection.Replace(database.CreateConnection());
     connection.Get().Open(connectionText);
@@ -311,7 +311,7 @@ int Run(const std::vector<std::size_t>& rowCounts) {
   std::cout << "result list: " << ListUnderTest::Kind() << std::endl;
   double lastRatio = 0;
   for (const std::size_t rows : rowCounts) {
-    const Timing timing = Measure(environment.Folder(), list, rows);
+    const Timing timing = Measure(environment.WorkDirectory(), list, rows);
     lastRatio = timing.Ratio();
     std::printf("rows=%zu console_ms=%.0f isql_ms=%.0f ratio=%.2f peak_rss_mb_so_far=%ld\n", rows,
                 timing.consoleMs, timing.isqlMs, lastRatio, PeakResidentMegabytes());

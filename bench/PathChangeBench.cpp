@@ -7,18 +7,9 @@
 #include <string>
 
 #include "BenchEnvironment.h"
+#include "LinuxServices.h"
 #include "app/TextOnlyView.h"
 #include "app/frmRepairDb.h"
-#include "platform/IniSettingsStore.h"
-#include "platform/StandardFileSystem.h"
-#include "platform/odbc/OdbcDataSourceReader.h"
-#include "platform/odbc/OdbcDatabase.h"
-#include "platform/odbc/OdbcInstallerLibrary.h"
-#include "platform/qt/QtClipboard.h"
-#include "platform/qt/QtClock.h"
-#include "platform/qt/QtFileDialog.h"
-#include "platform/qt/QtMessageBox.h"
-#include "platform/qt/QtShell.h"
 
 namespace {
 
@@ -40,31 +31,19 @@ double MillisecondsPerChange(app::frmRepairDb& form, app::TextOnlyView& view,
 
 int main() {
   bench::BenchEnvironment environment;
-  const auto database = environment.Folder() / "BrivantoDb.mdb";
+  const auto database = environment.WorkDirectory() / "BrivantoDb.mdb";
   bench::RunSqlite(database,
                    "CREATE TABLE tblSettings (Section TEXT, sKey TEXT, Value TEXT);"
                    "INSERT INTO tblSettings VALUES ('Storage', 'DocumentPath', '/srv/images');");
 
-  platform::qt::QtMessageBox messageBox;
-  platform::IniSettingsStore settings(environment.Folder());
-  platform::OdbcDataSourceReaderFactory registry;
-  platform::OdbcDatabase odbc;
-  platform::StandardFileSystem fileSystem;
-  platform::qt::QtFileDialog fileDialog;
-  platform::qt::QtClipboard clipboard;
-  platform::qt::QtClock clock;
-  platform::qt::QtTickCounter ticks;
-  platform::OdbcInstallerLibrary installer;
-  platform::qt::QtShell shell;
-  const app::Services services{
-      messageBox, settings,   registry,  odbc,
-      fileSystem, fileDialog, clipboard, clock,
-      ticks,      installer,  shell,     (environment.Folder() / "repair.log").string()};
+  qt::LinuxServices services;
+  services.settings = posix::IniSettingsStore(environment.WorkDirectory());
+  services.repairLogPath = (environment.WorkDirectory() / "repair.log").string();
   app::TextOnlyView view;
-  app::frmRepairDb form(view, services);
+  app::frmRepairDb form(view, services.Bundle());
 
   const auto validPath = database.string();
-  const auto missingPath = (environment.Folder() / "BrivantoDb.md").string();
+  const auto missingPath = (environment.WorkDirectory() / "BrivantoDb.md").string();
   MillisecondsPerChange(form, view, validPath, 5);  // warm-up: loads the driver libraries
   if (view.DirText() != "/srv/images") {
     std::fprintf(stderr, "the valid database did not open: image folder '%s'\n",

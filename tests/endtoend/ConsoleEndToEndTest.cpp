@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "RealDatabaseWindow.h"
-#include "platform/Failure.h"
+#include "ports/Failure.h"
 
 namespace brivanto::testing {
 namespace {

@@ -27,14 +27,14 @@ std::vector<SettingsRow> DocumentPathRows(const fs::path& database) {
 class ImageFolderEndToEndTest : public RealDatabaseWindow {
  protected:
   void Choose(const std::string& folder) {
-    fakes.messageBox.answers = {platform::message_box::kAnswerYes};
+    fakes.messageBox.answers = {ports::message_box::kAnswerYes};
     fakes.shell.choice = folder;
     form->btnSelectImagePath_Click();
   }
   std::vector<ShownMessage> Errors() const {
     std::vector<ShownMessage> errors;
     for (const auto& message : fakes.messageBox.shown) {
-      if (message.style == platform::message_box::kIconError) {
+      if (message.style == ports::message_box::kIconError) {
         errors.push_back(message);
       }
     }

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "OdbcDatabase.h"
 #include "OdbcTestEnvironment.h"
+#include "StandardFileSystem.h"
 #include "app/frmRepairDb.h"
-#include "platform/StandardFileSystem.h"
-#include "platform/odbc/OdbcDatabase.h"
 #include "support/Fakes.h"
 
 namespace brivanto::testing {
@@ -28,9 +28,9 @@ class RealDatabaseWindow : public ::testing::Test {
   }
 
   app::Services Services() {
-    return app::Services{fakes.messageBox, fakes.settings,   fakes.registry,  *database,
-                         fileSystem,       fakes.fileDialog, fakes.clipboard, fakes.clock,
-                         fakes.ticks,      fakes.installer,  fakes.shell,     "repair.log"};
+    fakes.realDatabase = &*database;
+    fakes.realFileSystem = &fileSystem;
+    return fakes.Bundle();
   }
   std::filesystem::path CreateDatabase(const std::vector<SettingsRow>& rows) {
     return environment.CreateSettingsDatabase(
@@ -44,8 +44,8 @@ class RealDatabaseWindow : public ::testing::Test {
 
   // Constructed first: it points the ODBC configuration at a private directory.
   OdbcTestEnvironment environment;
-  std::optional<platform::OdbcDatabase> database;
-  platform::StandardFileSystem fileSystem;
+  std::optional<odbc::OdbcDatabase> database;
+  posix::StandardFileSystem fileSystem;
   FakeServices fakes;
   FakeView view;
   std::optional<app::frmRepairDb> form;

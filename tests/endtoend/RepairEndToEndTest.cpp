@@ -6,12 +6,12 @@
 #include <iterator>
 #include <sstream>
 
+#include "OdbcDatabase.h"
+#include "OdbcInstallerLibrary.h"
 #include "OdbcTestEnvironment.h"
+#include "StandardFileSystem.h"
 #include "app/HeadlessRepair.h"
 #include "app/frmRepairDb.h"
-#include "platform/StandardFileSystem.h"
-#include "platform/odbc/OdbcDatabase.h"
-#include "platform/odbc/OdbcInstallerLibrary.h"
 #include "support/Fakes.h"
 
 namespace brivanto::testing {
@@ -52,18 +52,26 @@ class RepairEndToEndTest : public ::testing::Test {
   }
 
   app::Services RealServices() {
-    return app::Services{fakes.messageBox, fakes.settings,   fakes.registry,  *database,
-                         fileSystem,       fakes.fileDialog, fakes.clipboard, fakes.clock,
-                         fakes.ticks,      installer,        fakes.shell,     LogPath().string()};
+    fakes.realDatabase = &*database;
+    fakes.realFileSystem = &fileSystem;
+    fakes.realInstaller = &installer;
+    fakes.repairLogPath = LogPath().string();
+    return fakes.Bundle();
+  }
+  app::ServicesWith Real() {
+    return [this](ports::MessageDialog& messages) {
+      RealServices();
+      return fakes.Bundle(messages);
+    };
   }
   fs::path LogPath() const { return environment.WorkDirectory() / "state/brivanto/repair.log"; }
   std::string Log() const { return ReadAll(LogPath()); }
 
   // Constructed first: it points the ODBC configuration at a private directory.
   OdbcTestEnvironment environment;
-  std::optional<platform::OdbcDatabase> database;
-  platform::StandardFileSystem fileSystem;
-  platform::OdbcInstallerLibrary installer;
+  std::optional<odbc::OdbcDatabase> database;
+  posix::StandardFileSystem fileSystem;
+  odbc::OdbcInstallerLibrary installer;
   FakeServices fakes;
   FakeView view;
   fs::path demo;
@@ -93,13 +101,13 @@ TEST_F(RepairEndToEndTest, WindowRepairLogsTheLoggedOnUsersAndKeepsABackup) {
 TEST_F(RepairEndToEndTest, HeadlessRunsReportOnTheRightStreamAndRefusedFilesStayAsTheyWere) {
   std::ostringstream out;
   std::ostringstream err;
-  EXPECT_EQ(app::RunHeadlessRepair(RealServices(), demo.string(), out, err), 0);
+  EXPECT_EQ(app::RunHeadlessRepair(Real(), demo.string(), out, err), 0);
   EXPECT_EQ(out.str(), "Repareren afgerond. Logfile aangemaakt (" + LogPath().string() + ")\n");
   EXPECT_EQ(err.str(), "");
 
   out.str("");
   const auto original = ReadAll(broken);
-  EXPECT_EQ(app::RunHeadlessRepair(RealServices(), broken.string(), out, err), 1);
+  EXPECT_EQ(app::RunHeadlessRepair(Real(), broken.string(), out, err), 1);
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(err.str(), "Repareren mislukt. Zie logfile (" + LogPath().string() + ")\n");
   EXPECT_EQ(ReadAll(broken), original);

@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "OdbcTestEnvironment.h"
+
 namespace brivanto::standin::test {
 namespace {
 
@@ -20,30 +22,14 @@ std::filesystem::path MakeTempDir() {
   return pattern;
 }
 
-const TempDir& ConfigDir() {
-  static const TempDir dir;
-  return dir;
-}
-
-// Points unixODBC at a private configuration that registers the stand-in, for the whole run.
-// System and user configuration stay untouched. Everything is written before the first ODBC
-// call, because unixODBC caches what it has read.
+// Registers the data source in the tests' private unixODBC configuration, for the whole run. It
+// is written before the first ODBC call, because unixODBC caches what it has read.
 class OdbcRegistration : public ::testing::Environment {
  public:
   void SetUp() override {
-    const TempDir& config = ConfigDir();
-    const std::string driver = BRIVANTO_STANDIN_DRIVER_PATH;
-    std::ofstream(config.File("odbcinst.ini"))
-        << "[" << kDriverName << "]\n"
-        << "Description=Brivanto stand-in for the Access driver\n"
-        << "Driver=" << driver << "\nSetup=" << driver << "\n";
-    std::ofstream(config.File("odbc.ini")) << "[" << kDataSourceName << "]\n"
-                                           << "Driver=" << kDriverName << "\n"
-                                           << "DBQ=" << DataSourceDatabase() << "\n";
-    std::ofstream(config.File("user-odbc.ini")) << "";
-    ::setenv("ODBCSYSINI", config.path().c_str(), 1);
-    ::setenv("ODBCINSTINI", "odbcinst.ini", 1);
-    ::setenv("ODBCINI", config.File("user-odbc.ini").c_str(), 1);
+    testing::OdbcTestEnvironment::WriteOdbcIni(std::string("[") + kDataSourceName + "]\n" +
+                                               "Driver=" + kDriverName + "\n" +
+                                               "DBQ=" + DataSourceDatabase() + "\n");
   }
 };
 
@@ -64,7 +50,7 @@ std::string RowOf(SQLHSTMT statement, SQLSMALLINT columns) {
 }  // namespace
 
 std::string DataSourceDatabase() {
-  return ConfigDir().File("data source.mdb");
+  return (testing::OdbcTestEnvironment::ConfigDirectory() / "data source.mdb").string();
 }
 
 std::string AccessConnectionText(const std::string& database) {

@@ -14,13 +14,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/FormView.h"
 #include "app/Services.h"
-#include "platform/Failure.h"
+#include "ports/Failure.h"
+#include "ports/FormView.h"
 
 namespace brivanto::testing {
 
-class FakeResultList : public app::ResultList {
+class FakeResultList : public ports::ResultList {
  public:
   void Clear() override { lines.clear(), selected.clear(); }
   void Append(std::string line) override {
@@ -34,7 +34,7 @@ class FakeResultList : public app::ResultList {
   std::vector<bool> selected;
 };
 
-class FakeView : public app::FormView {
+class FakeView : public ports::FormView {
  public:
   std::intptr_t WindowHandle() const override { return 0x1234; }
   void SetCaption(const std::string& text) override { caption = text; }
@@ -48,7 +48,7 @@ class FakeView : public app::FormView {
   void SetMaintenanceCaption(const std::string& text) override { maintenanceCaption = text; }
   std::string QueryText() const override { return query; }
   void SetQueryText(const std::string& text) override { query = text; }
-  app::ResultList& Results() override { return results; }
+  ports::ResultList& Results() override { return results; }
 
   std::string caption = "Repareren database";
   int outerHeight = 3285;
@@ -66,12 +66,12 @@ struct ShownMessage {
   std::string title;
 };
 
-class FakeMessageBox : public platform::MessageBox {
+class FakeMessageBox : public ports::MessageDialog {
  public:
   int Show(const std::string& text, int style, const std::string& title) override {
     shown.push_back({text, style, title});
     if (answers.empty()) {
-      return platform::message_box::kAnswerOk;
+      return ports::message_box::kAnswerOk;
     }
     const int answer = answers.front();
     answers.pop_front();
@@ -82,7 +82,7 @@ class FakeMessageBox : public platform::MessageBox {
   std::deque<int> answers;
 };
 
-class FakeSettingsStore : public platform::SettingsStore {
+class FakeSettingsStore : public ports::SettingsStore {
  public:
   std::string GetSetting(const std::string& application, const std::string& section,
                          const std::string& key, const std::string& defaultValue) override {
@@ -107,7 +107,7 @@ class FakeSettingsStore : public platform::SettingsStore {
   bool failSaves = false;
 };
 
-class FakeRegistryReader : public platform::RegistryReader {
+class FakeRegistryReader : public ports::RegistryReader {
  public:
   explicit FakeRegistryReader(std::map<std::string, std::string> values,
                               std::optional<Failure> failure)
@@ -128,17 +128,17 @@ class FakeRegistryReader : public platform::RegistryReader {
   std::optional<Failure> failure_;
 };
 
-class FakeRegistry : public platform::RegistryReaderFactory {
+class FakeRegistry : public ports::RegistryReaderFactory {
  public:
-  std::unique_ptr<platform::RegistryReader> Create() override {
+  std::unique_ptr<ports::RegistryReader> Create() override {
     if (createFailure) {
       throw *createFailure;
     }
     return std::make_unique<FakeRegistryReader>(values, readFailure);
   }
   void SetDataSource(const std::string& valueName, const std::string& value) {
-    values[std::to_string(platform::kHkeyLocalMachine) +
-           "\\SOFTWARE\\ODBC\\ODBC.INI\\BrivantoDb\\" + valueName] = value;
+    values[std::to_string(ports::kHkeyLocalMachine) + "\\SOFTWARE\\ODBC\\ODBC.INI\\BrivantoDb\\" +
+           valueName] = value;
   }
 
   std::map<std::string, std::string> values;
@@ -149,7 +149,7 @@ class FakeRegistry : public platform::RegistryReaderFactory {
 // A table of text values: the rows a statement yields.
 struct FakeTable {
   std::vector<std::string> columns;
-  std::vector<std::vector<platform::FieldValue>> rows;
+  std::vector<std::vector<ports::FieldValue>> rows;
 };
 
 // A result that breaks down while it is read: at one field of `row` (any field when `field` is
@@ -161,7 +161,7 @@ struct FakeReadFault {
   bool onMoveNext = false;
 };
 
-class FakeRecordset : public platform::Recordset {
+class FakeRecordset : public ports::Recordset {
  public:
   explicit FakeRecordset(std::optional<FakeTable> table, std::optional<Failure> failOnRow = {},
                          std::size_t failingRow = 0)
@@ -174,7 +174,7 @@ class FakeRecordset : public platform::Recordset {
   bool IsOpen() const override { return table_.has_value() && !closed_; }
   bool Eof() const override { return !IsOpen() || row_ >= table_->rows.size(); }
   std::size_t FieldCount() const override { return table_ ? table_->columns.size() : 0; }
-  platform::FieldValue Field(std::size_t index) override {
+  ports::FieldValue Field(std::size_t index) override {
     Check();
     if (failOnRow_ && !failOnMoveNext_ && row_ == failingRow_ &&
         (!failingField_ || *failingField_ == index)) {
@@ -182,7 +182,7 @@ class FakeRecordset : public platform::Recordset {
     }
     return table_->rows.at(row_).at(index);
   }
-  platform::FieldValue Field(std::string_view name) override {
+  ports::FieldValue Field(std::string_view name) override {
     Check();
     for (std::size_t i = 0; i < table_->columns.size(); ++i) {
       if (table_->columns[i] == name) {
@@ -205,7 +205,7 @@ class FakeRecordset : public platform::Recordset {
   void UpdateField(std::string_view name, const std::string& value) override {
     Check();
     if (!writeBack) {
-      platform::Recordset::UpdateField(name, value);
+      ports::Recordset::UpdateField(name, value);
     }
     const auto& columns = table_->columns;
     const auto column =
@@ -258,7 +258,7 @@ struct FakeDatabaseState {
   std::map<std::string, Failure> failures;          // by statement text
   std::map<std::string, std::int32_t> affected;     // by statement text
   std::map<std::string, FakeReadFault> readFaults;  // by statement text
-  std::vector<std::pair<platform::CursorType, platform::LockType>> recordsetOptions;
+  std::vector<std::pair<ports::CursorType, ports::LockType>> recordsetOptions;
   std::optional<Failure> openFailure;
   std::vector<std::string> opened;  // connection texts, in order
   std::vector<ExecutedStatement> executed;
@@ -268,14 +268,14 @@ struct FakeDatabaseState {
   std::optional<Failure> createFailure;
 };
 
-class FakeConnection : public platform::Connection {
+class FakeConnection : public ports::Connection {
  public:
   FakeConnection(FakeDatabaseState& state, int id) : state_(state), id_(id) { ++state_.alive; }
   ~FakeConnection() override { --state_.alive; }
   FakeConnection(const FakeConnection&) = delete;
   FakeConnection& operator=(const FakeConnection&) = delete;
 
-  void SetCursorLocation(platform::CursorLocation location) override { cursorLocation = location; }
+  void SetCursorLocation(ports::CursorLocation location) override { cursorLocation = location; }
   void Open(const std::string& connectionText) override {
     state_.opened.push_back(connectionText);
     if (state_.openFailure) {
@@ -284,8 +284,8 @@ class FakeConnection : public platform::Connection {
     open_ = true;
   }
   bool IsOpen() const override { return open_; }
-  std::unique_ptr<platform::Recordset> Execute(const std::string& sql,
-                                               std::int32_t* recordsAffected) override {
+  std::unique_ptr<ports::Recordset> Execute(const std::string& sql,
+                                            std::int32_t* recordsAffected) override {
     Run(sql, {});
     if (recordsAffected != nullptr) {
       const auto found = state_.affected.find(sql);
@@ -299,9 +299,9 @@ class FakeConnection : public platform::Connection {
     const auto found = state_.affected.find(sql);
     return found == state_.affected.end() ? 0 : found->second;
   }
-  std::unique_ptr<platform::Recordset> OpenRecordset(const std::string& sql,
-                                                     platform::CursorType cursorType,
-                                                     platform::LockType lockType) override {
+  std::unique_ptr<ports::Recordset> OpenRecordset(const std::string& sql,
+                                                  ports::CursorType cursorType,
+                                                  ports::LockType lockType) override {
     state_.recordsetOptions.emplace_back(cursorType, lockType);
     Run(sql, {});
     auto recordset = Result(sql);
@@ -318,7 +318,7 @@ class FakeConnection : public platform::Connection {
   }
 
   int Id() const { return id_; }
-  platform::CursorLocation cursorLocation = platform::CursorLocation::Server;
+  ports::CursorLocation cursorLocation = ports::CursorLocation::Server;
 
  private:
   void Run(const std::string& sql, const std::vector<std::string>& parameters) {
@@ -347,9 +347,9 @@ class FakeConnection : public platform::Connection {
   bool open_ = false;
 };
 
-class FakeDatabase : public platform::Database {
+class FakeDatabase : public ports::Database {
  public:
-  std::unique_ptr<platform::Connection> CreateConnection() override {
+  std::unique_ptr<ports::Connection> CreateConnection() override {
     if (state.createFailure) {
       throw *state.createFailure;
     }
@@ -360,10 +360,10 @@ class FakeDatabase : public platform::Database {
 
 // Files are texts in `files`, by path. Appended lines land there at once; `writableLines` limits
 // how many more lines can be appended before every write fails with `writeFailure`.
-class FakeFileSystem : public platform::FileSystem {
+class FakeFileSystem : public ports::FileSystem {
  public:
   bool IsFile(const std::string& path) override { return files.count(path) != 0 || allFilesExist; }
-  std::unique_ptr<platform::AppendFile> OpenForAppend(const std::string& path) override {
+  std::unique_ptr<ports::AppendFile> OpenForAppend(const std::string& path) override {
     if (openFailure) {
       throw *openFailure;
     }
@@ -395,7 +395,7 @@ class FakeFileSystem : public platform::FileSystem {
   std::function<void()> onCopy;
 
  private:
-  class FakeAppendFile : public platform::AppendFile {
+  class FakeAppendFile : public ports::AppendFile {
    public:
     FakeAppendFile(FakeFileSystem& owner, std::string& content)
         : owner_(owner), content_(content) {}
@@ -418,21 +418,19 @@ class FakeFileSystem : public platform::FileSystem {
   };
 };
 
-class FakeFileDialog : public platform::FileDialog {
+class FakeFileDialog : public ports::FileDialog {
  public:
-  bool GetOpenFileName(platform::OpenFileNameRecord& record) override {
-    return Answer(record, true);
-  }
-  bool GetSaveFileName(platform::OpenFileNameRecord& record) override {
+  bool GetOpenFileNameA(ports::OpenFileNameRecord& record) override { return Answer(record, true); }
+  bool GetSaveFileNameA(ports::OpenFileNameRecord& record) override {
     return Answer(record, false);
   }
-  std::vector<platform::OpenFileNameRecord> shown;
+  std::vector<ports::OpenFileNameRecord> shown;
   std::vector<bool> openDialogs;
   std::optional<std::string> choice;  // nullopt: the user cancels
   std::uint32_t flagsAfter = 0;
 
  private:
-  bool Answer(platform::OpenFileNameRecord& record, bool open) {
+  bool Answer(ports::OpenFileNameRecord& record, bool open) {
     shown.push_back(record);
     openDialogs.push_back(open);
     if (!choice) {
@@ -444,7 +442,7 @@ class FakeFileDialog : public platform::FileDialog {
   }
 };
 
-class FakeClipboard : public platform::Clipboard {
+class FakeClipboard : public ports::Clipboard {
  public:
   bool SetText(const std::string& value) override {
     if (busy) {
@@ -459,20 +457,20 @@ class FakeClipboard : public platform::Clipboard {
   bool busy = false;
 };
 
-class FakeClock : public platform::Clock {
+class FakeClock : public ports::Clock {
  public:
-  platform::LocalDateTime Now() override {
+  ports::LocalDateTime Now() override {
     if (!script.empty()) {
       now = script.front();
       script.pop_front();
     }
     return now;
   }
-  platform::LocalDateTime now{2026, 12, 8, 14, 5, 9};
-  std::deque<platform::LocalDateTime> script;
+  ports::LocalDateTime now{2026, 12, 8, 14, 5, 9};
+  std::deque<ports::LocalDateTime> script;
 };
 
-class FakeTickCounter : public platform::TickCounter {
+class FakeTickCounter : public ports::TickCounter {
  public:
   std::uint32_t GetTickCount() override {
     if (!script.empty()) {
@@ -485,7 +483,7 @@ class FakeTickCounter : public platform::TickCounter {
   std::deque<std::uint32_t> script;
 };
 
-class FakeInstaller : public platform::OdbcInstaller {
+class FakeInstaller : public ports::OdbcInstaller {
  public:
   struct Call {
     std::intptr_t window;
@@ -501,18 +499,18 @@ class FakeInstaller : public platform::OdbcInstaller {
     }
     return succeeds;
   }
-  platform::InstallerError LastError() override { return error; }
+  ports::InstallerError LastError() override { return error; }
 
   std::vector<Call> calls;
   bool succeeds = true;
-  platform::InstallerError error{11, "Request failed"};
+  ports::InstallerError error{11, "Request failed"};
   std::function<void()> onCall;
 };
 
 // A folder dialog that plays a scripted session the way the system does: it calls the record's
 // callback with INITIALIZED on opening and with SELCHANGED for each folder in `passedOver`, then
 // hands out `choice` as a new item list, or 0 for a cancel.
-class FakeShell : public platform::Shell {
+class FakeShell : public ports::Shell {
  public:
   struct SentMessage {
     std::intptr_t window;
@@ -522,11 +520,11 @@ class FakeShell : public platform::Shell {
   };
   static constexpr std::intptr_t kDialogWindow = 0x4711;
 
-  platform::ItemList SHBrowseForFolderA(platform::BrowseInfoRecord& record) override {
+  ports::ItemList SHBrowseForFolderA(ports::BrowseInfoRecord& record) override {
     shown.push_back(record);
-    Notify(record, platform::browse_messages::kInitialized, 0);
+    Notify(record, ports::browse_messages::kInitialized, 0);
     for (const auto& folder : passedOver) {
-      Notify(record, platform::browse_messages::kSelectionChanged, NewItem(folder));
+      Notify(record, ports::browse_messages::kSelectionChanged, NewItem(folder));
     }
     if (!choice) {
       return 0;
@@ -534,7 +532,7 @@ class FakeShell : public platform::Shell {
     handedOut.push_back(NewItem(*choice));
     return handedOut.back();
   }
-  int SHGetPathFromIDListA(platform::ItemList itemList, std::string& buffer) override {
+  int SHGetPathFromIDListA(ports::ItemList itemList, std::string& buffer) override {
     lookupBuffers.push_back(buffer);
     const auto found = items_.find(itemList);
     if (found == items_.end() || lookupResult == 0 || found->second.size() >= buffer.size()) {
@@ -543,7 +541,7 @@ class FakeShell : public platform::Shell {
     buffer.replace(0, found->second.size() + 1, found->second + '\0');
     return lookupResult;
   }
-  void CoTaskMemFree(platform::ItemList itemList) override { freed.push_back(itemList); }
+  void CoTaskMemFree(ports::ItemList itemList) override { freed.push_back(itemList); }
   std::intptr_t SendMessageA(std::intptr_t window, std::uint32_t message, std::uintptr_t wParam,
                              const char* text) override {
     sent.push_back({window, message, wParam, text == nullptr ? "" : text});
@@ -553,28 +551,29 @@ class FakeShell : public platform::Shell {
   std::optional<std::string> choice;    // nullopt: the user cancels
   std::vector<std::string> passedOver;  // folders selected on the way to the choice
   int lookupResult = 1;                 // what every path lookup of a known item returns
-  std::vector<platform::BrowseInfoRecord> shown;
+  std::vector<ports::BrowseInfoRecord> shown;
   std::vector<SentMessage> sent;
   std::vector<std::string> lookupBuffers;  // each lookup's buffer as it came in
-  std::vector<platform::ItemList> handedOut;
-  std::vector<platform::ItemList> freed;
+  std::vector<ports::ItemList> handedOut;
+  std::vector<ports::ItemList> freed;
 
  private:
-  platform::ItemList NewItem(const std::string& path) {
+  ports::ItemList NewItem(const std::string& path) {
     items_[++lastItem_] = path;
     return lastItem_;
   }
-  static void Notify(const platform::BrowseInfoRecord& record, std::uint32_t message,
-                     platform::ItemList item) {
+  static void Notify(const ports::BrowseInfoRecord& record, std::uint32_t message,
+                     ports::ItemList item) {
     if (record.lpfn != nullptr) {
       record.lpfn(kDialogWindow, message, item, record.lParam);
     }
   }
-  std::map<platform::ItemList, std::string> items_;
-  platform::ItemList lastItem_ = 0;
+  std::map<ports::ItemList, std::string> items_;
+  ports::ItemList lastItem_ = 0;
 };
 
-// Every fake, wired into one Services bundle.
+// Every fake, wired into one Services bundle. A test that runs over real parts sets them in
+// place of the fakes they replace.
 struct FakeServices {
   FakeMessageBox messageBox;
   FakeSettingsStore settings;
@@ -589,10 +588,25 @@ struct FakeServices {
   FakeShell shell;
   std::string repairLogPath = "repair.log";
 
-  app::Services Bundle() {
-    return app::Services{messageBox, settings, registry, database,  fileSystem, fileDialog,
-                         clipboard,  clock,    ticks,    installer, shell,      repairLogPath};
+  ports::Database* realDatabase = nullptr;
+  ports::FileSystem* realFileSystem = nullptr;
+  ports::OdbcInstaller* realInstaller = nullptr;
+
+  app::Services Bundle(ports::MessageDialog& messages) {
+    return app::Services{messages,
+                         settings,
+                         registry,
+                         realDatabase != nullptr ? *realDatabase : database,
+                         realFileSystem != nullptr ? *realFileSystem : fileSystem,
+                         fileDialog,
+                         clipboard,
+                         clock,
+                         ticks,
+                         realInstaller != nullptr ? *realInstaller : installer,
+                         shell,
+                         repairLogPath};
   }
+  app::Services Bundle() { return Bundle(messageBox); }
 };
 
 }  // namespace brivanto::testing

@@ -353,12 +353,13 @@ void ReplaceOriginal(TempFile& copy, const std::string& file, const std::string&
   if (::stat(file.c_str(), &original) != 0) {
     Fail(path, "the file disappeared during the repair.");
   }
-  FileDescriptor rebuilt(::open(copy.path().c_str(), O_RDWR | O_CLOEXEC), "open");
-  TakeOverAttributes(rebuilt.get(), original);
-  if (::fsync(rebuilt.get()) != 0) {
+  FileDescriptor rebuilt =
+      CheckedDescriptor(::open(copy.path().c_str(), O_RDWR | O_CLOEXEC), "open");
+  TakeOverAttributes(rebuilt.Get(), original);
+  if (::fsync(rebuilt.Get()) != 0) {
     throw std::system_error(errno, std::generic_category(), "fsync");
   }
-  rebuilt.Close();
+  CloseOrThrow(rebuilt);
   copy.MoveOver(file);
   try {
     SyncFolder(FolderOf(file));

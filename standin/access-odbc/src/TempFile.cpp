@@ -17,24 +17,16 @@ namespace {
 
 }  // namespace
 
-FileDescriptor::FileDescriptor(int descriptor, const char* what) : descriptor_(descriptor) {
-  if (descriptor_ < 0) {
+FileDescriptor CheckedDescriptor(int descriptor, const char* what) {
+  if (descriptor < 0) {
     ThrowErrno(what);
   }
+  return FileDescriptor(descriptor);
 }
 
-FileDescriptor::~FileDescriptor() {
-  if (descriptor_ >= 0) {
-    // Only reached when a failure is already on its way to the caller.
-    ::close(descriptor_);
-  }
-}
-
-void FileDescriptor::Close() {
-  const int descriptor = descriptor_;
-  descriptor_ = -1;
-  if (::close(descriptor) != 0) {
-    ThrowErrno("close");
+void CloseOrThrow(FileDescriptor& descriptor) {
+  if (const int error = descriptor.Close(); error != 0) {
+    throw std::system_error(error, std::generic_category(), "close");
   }
 }
 
@@ -47,9 +39,9 @@ TempFile::TempFile(const std::string& neighbour) {
   std::string pattern = FolderOf(neighbour) + "/.brivanto-repair-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
-  FileDescriptor file(::mkstemp(name.data()), "mkstemp");
+  FileDescriptor file = CheckedDescriptor(::mkstemp(name.data()), "mkstemp");
   path_ = name.data();
-  file.Close();
+  CloseOrThrow(file);
 }
 
 TempFile::TempFile(TempFile&& other) noexcept : path_(std::move(other.path_)) {
@@ -74,12 +66,11 @@ void TempFile::MoveOver(const std::string& target) {
 }
 
 void SyncFolder(const std::string& folder) {
-  FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC),
-                           "open folder");
-  if (::fsync(directory.get()) != 0) {
+  FileDescriptor directory =
+      CheckedDescriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), "open folder");
+  if (::fsync(directory.Get()) != 0) {
     ThrowErrno("fsync folder");
   }
-  directory.Close();
 }
 
 }  // namespace brivanto::standin

@@ -3,23 +3,16 @@
 
 #include <string>
 
+#include "FileDescriptor.h"
+
 namespace brivanto::standin {
 
-// An open descriptor; Close() reports what the destructor can only swallow.
-class FileDescriptor {
- public:
-  // Takes ownership of the result of open(); throws std::system_error when it is -1.
-  FileDescriptor(int descriptor, const char* what);
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor();
+using posix::FileDescriptor;
 
-  int get() const { return descriptor_; }
-  void Close();
-
- private:
-  int descriptor_;
-};
+// Takes the result of open() and its kin; throws std::system_error naming `what` when it is -1.
+FileDescriptor CheckedDescriptor(int descriptor, const char* what);
+// Closes it; throws std::system_error when the system reports a failure.
+void CloseOrThrow(FileDescriptor& descriptor);
 
 // An empty file with a unique name in the folder of `neighbour`, mode 0600.
 class TempFile {

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "ports/OdbcInstaller.h"
+
+namespace brivanto::odbc {
+
+// The installer library the program is linked with (libodbcinst, odbccp32 on Windows).
+class OdbcInstallerLibrary final : public ports::OdbcInstaller {
+ public:
+  bool ConfigDataSource(std::intptr_t window, int request, const std::string& driver,
+                        const std::string& attributes) override;
+  ports::InstallerError LastError() override;
+};
+
+}  // namespace brivanto::odbc

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "database/ConnectionHolder.h"
+#include "ports/Clock.h"
+#include "ports/Database.h"
+#include "ports/FileSystem.h"
+#include "ports/OdbcInstaller.h"
+
+namespace brivanto::repair {
+
+struct RepairServices {
+  ports::FileSystem& fileSystem;
+  ports::Clock& clock;
+  ports::OdbcInstaller& installer;
+  ports::Database& database;
+  std::string logPath;
+};
+
+struct RepairOutcome {
+  bool succeeded = false;
+  // What the user is told: where the log is, or why there is none.
+  std::string message;
+};
+
+// Backs the database file up beside itself, has the driver repair it in place and appends one
+// block to the repair log: a dated header, the users the database still records as logged on
+// and a closing line, or an error line instead of the lines after the failing step.
+// `connection` is the window's connection: it is released first, because the driver needs the
+// file to itself, and afterwards holds a fresh connection to the repaired file.
+RepairOutcome RepairDatabase(const RepairServices& services, database::ConnectionHolder& connection,
+                             const std::string& databasePath);
+
+}  // namespace brivanto::repair

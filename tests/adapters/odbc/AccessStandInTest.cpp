@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include "OdbcDatabase.h"
+#include "OdbcTestEnvironment.h"
+
+namespace brivanto::odbc {
+namespace {
+
+using testing::OdbcTestEnvironment;
+
+// The same layer against the stand-in for the Access driver, which forwards to SQLite.
+class AccessStandInTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!OdbcTestEnvironment::AccessStandInBuilt()) {
+      GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
+    }
+    connection_ = database_.CreateConnection();
+    connection_->Open(OdbcTestEnvironment::AccessConnectionText(file_));
+  }
+
+  OdbcTestEnvironment environment_;
+  std::filesystem::path file_ = environment_.CreateSettingsDatabase(
+      "settings.mdb", {{"Storage", "DocumentPath", "C:\\Docs"}, {"Users", "LoggedOn", ""}});
+  OdbcDatabase database_;
+  std::unique_ptr<ports::Connection> connection_;
+};
+
+TEST_F(AccessStandInTest, ReadsSettingsByDbq) {
+  const auto recordset = connection_->Execute(
+      "Select * from tblSettings where [Section] = 'Storage' and [sKey] = 'DocumentPath'");
+
+  ASSERT_FALSE(recordset->Eof());
+  EXPECT_EQ(recordset->Field("Value"), "C:\\Docs");
+  EXPECT_EQ(recordset->RecordCount(), 1);
+}
+
+TEST_F(AccessStandInTest, DriverDiagnosticsComeThrough) {
+  try {
+    connection_->Execute("selec * from tblSettings");
+    FAIL() << "no Failure was thrown";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.Number(), failure_codes::kProviderError);
+    EXPECT_NE(failure.Description().find("near \"selec\": syntax error"), std::string::npos)
+        << failure.Description();
+  }
+}
+
+TEST_F(AccessStandInTest, ParametersAndUpdateFieldWriteThrough) {
+  EXPECT_EQ(connection_->ExecuteWithParameters(
+                "Insert into tblSettings ([Section],[sKey] ,[Value]) Values('Storage' ,'Other',?)",
+                {"O'Brien ë"}),
+            1);
+  const auto settings = connection_->OpenRecordset(
+      "Select * from tblSettings where [Section] = 'Storage' and [sKey] = 'DocumentPath'",
+      ports::CursorType::Dynamic, ports::LockType::Optimistic);
+  settings->UpdateField("Value", "D:\\New");
+
+  const auto rows = OdbcTestEnvironment::ReadSettings(file_);
+  ASSERT_EQ(rows.size(), 3U);
+  EXPECT_EQ(rows[0].value, "D:\\New");
+  EXPECT_EQ(rows[2].value, "O'Brien ë");
+}
+
+}  // namespace
+}  // namespace brivanto::odbc

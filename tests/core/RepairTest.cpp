@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include "app/frmRepairDb.h"
+#include "support/Fakes.h"
+
+namespace brivanto::testing {
+namespace {
+
+constexpr const char* kLoggedOnQuery =
+    "Select * from tblSettings where [Section] = 'License' and [sKey] like 'LoggedOn%'";
+constexpr const char* kDatabase = "C:\\a b\\BrivantoDb.mdb";
+constexpr const char* kBackup = "C:\\a b\\BrivantoDb.mdb.20261208-140509.bak";
+constexpr const char* kHeader = "------------ 20261208 ------------\r\n";
+constexpr const char* kNoUsers = "Geen aangelogde gebruikers\r\n";
+constexpr const char* kClosing = "----------------------------------\r\n";
+constexpr const char* kDone = "Repareren afgerond. Logfile aangemaakt (repair.log)";
+constexpr const char* kFailed = "Repareren mislukt. Zie logfile (repair.log)";
+
+// The literal's bytes, embedded NULs included.
+template <std::size_t N>
+std::string Bytes(const char (&literal)[N]) {
+  return std::string(literal, N - 1);
+}
+
+FakeTable LoggedOn(const std::vector<ports::FieldValue>& values) {
+  FakeTable table{{"Section", "sKey", "Value"}, {}};
+  for (const auto& value : values) {
+    table.rows.push_back({"License", "LoggedOn" + std::to_string(table.rows.size()), value});
+  }
+  return table;
+}
+
+class RepairTest : public ::testing::Test {
+ protected:
+  RepairTest() {
+    view.path = kDatabase;
+    fakes.fileSystem.files[kDatabase] = Bytes("MDB\0bytes");
+    fakes.database.state.results[kLoggedOnQuery] = LoggedOn({});
+    // A new second for each run, so each run's backup gets a name of its own.
+    fakes.clock.script = {{2026, 12, 8, 14, 5, 9}, {2026, 12, 8, 14, 5, 10}};
+  }
+
+  std::string Log() { return fakes.fileSystem.files[fakes.repairLogPath]; }
+  void ExpectOnlyMessage(const std::string& text, int style) {
+    ASSERT_EQ(fakes.messageBox.shown.size(), 1U);
+    EXPECT_EQ(fakes.messageBox.shown[0].text, text);
+    EXPECT_EQ(fakes.messageBox.shown[0].style, style);
+    EXPECT_EQ(fakes.messageBox.shown[0].title, "BrivantoRepairDb");
+  }
+
+  FakeServices fakes;
+  FakeView view;
+  app::frmRepairDb form{view, fakes.Bundle()};
+};
+
+TEST_F(RepairTest, DatabaseWithoutLoggedOnUsers) {
+  form.cmdRepair_Click();
+
+  EXPECT_EQ(Log(), std::string(kHeader) + kNoUsers + kClosing);
+  ExpectOnlyMessage(kDone, 0);
+  EXPECT_EQ(fakes.fileSystem.openAppendFiles, 0);
+}
+
+TEST_F(RepairTest, LoggedOnUsersInQueryOrderAndANullValueAsBlanksAlone) {
+  fakes.database.state.results[kLoggedOnQuery] = LoggedOn({"PC-07 jan", std::nullopt, "PC-01"});
+
+  form.cmdRepair_Click();
+
+  EXPECT_EQ(Log(), std::string(kHeader) +
+                       "Aangelogde users 3\r\n   PC-07 jan\r\n   \r\n   PC-01\r\n" + kClosing);
+  ExpectOnlyMessage(kDone, 0);
+}
+
+TEST_F(RepairTest, RequestAndQueryReachTheDriverExactly) {
+  view.path = " C:\\a b\\x.mdb ";
+  form.cmdRepair_Click();
+
+  ASSERT_EQ(fakes.installer.calls.size(), 1U);
+  const auto& call = fakes.installer.calls[0];
+  EXPECT_EQ(call.window, 0);
+  EXPECT_EQ(call.request, 2);
+  EXPECT_EQ(call.driver, "Microsoft Access Driver (*.MDB)");
+  EXPECT_EQ(call.attributes, Bytes("REPAIR_DB=\" C:\\a b\\x.mdb \"\0PWD=Gk58w2n7\0\0"));
+  // The fresh connection gets the path without quotes, on a client-side cursor.
+  EXPECT_EQ(fakes.database.state.opened,
+            std::vector<std::string>{
+                "driver={Microsoft Access Driver (*.mdb)};DBQ= C:\\a b\\x.mdb ; pwd=Gk58w2n7;"});
+  const auto& connection = static_cast<const FakeConnection&>(form.Connection().Get());
+  EXPECT_EQ(connection.cursorLocation, ports::CursorLocation::Client);
+  EXPECT_TRUE(connection.IsOpen());
+  ASSERT_EQ(fakes.database.state.executed.size(), 1U);
+  EXPECT_EQ(fakes.database.state.executed[0].sql, kLoggedOnQuery);
+  EXPECT_EQ(fakes.database.state.recordsetOptions.back(),
+            std::make_pair(ports::CursorType::Static, ports::LockType::Optimistic));
+}
+
+TEST_F(RepairTest, EmptyPathBoxEndsWithTheErrorLineAndTheFailureBox) {
+  view.path = "";
+  fakes.database.state.openFailure = Failure(-2147467259, "Not a valid file name.");
+
+  form.cmdRepair_Click();
+
+  EXPECT_EQ(fakes.installer.calls.at(0).attributes, Bytes("REPAIR_DB=\"\"\0PWD=Gk58w2n7\0\0"));
+  EXPECT_TRUE(fakes.fileSystem.copies.empty());
+  EXPECT_EQ(Log(),
+            std::string(kHeader) + "Error in repair (-2147467259, Not a valid file name.)\r\n");
+  ExpectOnlyMessage(kFailed, 16);
+  EXPECT_FALSE(form.Connection().Get().IsOpen());
+}
+
+TEST_F(RepairTest, FailedRepairRequestIsLoggedWithTheInstallersErrorAndGoesNoFurther) {
+  fakes.installer.succeeds = false;
+  fakes.installer.error = {1, "General installer error"};
+  form.cmdRepair_Click();
+
+  EXPECT_EQ(Log(), std::string(kHeader) + "Error in repair (1, General installer error)\r\n");
+  ExpectOnlyMessage(kFailed, 16);
+  EXPECT_TRUE(fakes.database.state.opened.empty());
+
+  // A driver that refuses without giving a reason still leaves a readable line.
+  fakes.installer.error = {0, ""};
+  form.cmdRepair_Click();
+  EXPECT_NE(Log().find("Error in repair (0, De driver meldt geen reden)\r\n"), std::string::npos);
+}
+
+TEST_F(RepairTest, FailingQueryOrMissingValueColumnEndsTheBlockWithTheError) {
+  fakes.database.state.failures.emplace(kLoggedOnQuery, Failure(-2147217865, "no such table"));
+  form.cmdRepair_Click();
+  EXPECT_EQ(Log(), std::string(kHeader) + "Error in repair (-2147217865, no such table)\r\n");
+
+  fakes.fileSystem.files.erase(fakes.repairLogPath);
+  fakes.database.state.failures.clear();
+  fakes.database.state.results[kLoggedOnQuery] = FakeTable{{"sKey"}, {{"LoggedOn1"}}};
+  form.cmdRepair_Click();
+  EXPECT_EQ(Log(), std::string(kHeader) +
+                       "Aangelogde users 1\r\nError in repair (3265, Item cannot be found in the "
+                       "collection)\r\n");
+  EXPECT_EQ(fakes.messageBox.shown.back().text, kFailed);
+}
+
+TEST_F(RepairTest, RunsAppendBlocksAndKeepEachBackupUnderItsOwnName) {
+  fakes.fileSystem.files[fakes.repairLogPath] = "older block\r\n";
+  fakes.clock.script = {{2026, 12, 8, 14, 5, 9}, {2026, 12, 8, 23, 59, 59}, {2027, 1, 2, 0, 0, 1}};
+
+  for (int run = 0; run < 3; ++run) {
+    form.cmdRepair_Click();
+  }
+
+  const std::string noUsers = std::string(kNoUsers) + kClosing;
+  EXPECT_EQ(Log(), "older block\r\n" + std::string(kHeader) + noUsers + kHeader + noUsers +
+                       "------------ 20270102 ------------\r\n" + noUsers);
+  std::vector<std::string> backups;
+  for (const auto& copy : fakes.fileSystem.copies) {
+    backups.push_back(copy.second);
+  }
+  EXPECT_EQ(backups,
+            (std::vector<std::string>{kBackup, "C:\\a b\\BrivantoDb.mdb.20261208-235959.bak",
+                                      "C:\\a b\\BrivantoDb.mdb.20270102-000001.bak"}));
+  EXPECT_EQ(fakes.fileSystem.files[kBackup], Bytes("MDB\0bytes"));
+}
+
+TEST_F(RepairTest, ConnectionIsReleasedBeforeTheBackupAndTheRequest) {
+  form.txtPath_Change();
+  ASSERT_EQ(fakes.database.state.alive, 1);
+  std::vector<std::string> events;
+  fakes.fileSystem.onCopy = [&] {
+    events.push_back("backup, connections " + std::to_string(fakes.database.state.alive));
+  };
+  fakes.installer.onCall = [&] {
+    events.push_back("request, connections " + std::to_string(fakes.database.state.alive));
+  };
+
+  form.cmdRepair_Click();
+
+  EXPECT_EQ(events, (std::vector<std::string>{"backup, connections 0", "request, connections 0"}));
+  EXPECT_EQ(fakes.database.state.alive, 1);
+}
+
+TEST_F(RepairTest, FailedBackupMeansNoRepairRequest) {
+  fakes.fileSystem.copyFailure = Failure(75, "Read-only file system");
+
+  form.cmdRepair_Click();
+
+  EXPECT_TRUE(fakes.installer.calls.empty());
+  EXPECT_EQ(Log(), std::string(kHeader) + "Error in repair (75, Backup " + kBackup +
+                       " kan niet worden gemaakt: Read-only file system)\r\n");
+  ExpectOnlyMessage(kFailed, 16);
+}
+
+TEST_F(RepairTest, LogThatCannotBeOpenedStopsEverythingAndSaysWhy) {
+  form.txtPath_Change();
+  fakes.fileSystem.openFailure = Failure(75, "Permission denied");
+
+  form.cmdRepair_Click();
+
+  ExpectOnlyMessage(
+      "Repareren niet gestart. Logfile kan niet worden geopend (repair.log): Permission denied",
+      16);
+  EXPECT_TRUE(fakes.installer.calls.empty());
+  EXPECT_TRUE(fakes.fileSystem.copies.empty());
+  EXPECT_TRUE(form.Connection().Get().IsOpen());
+}
+
+TEST_F(RepairTest, LogThatFillsUpMidwayIsReportedInsteadOfSuccess) {
+  fakes.fileSystem.writableLines = 1;
+
+  form.cmdRepair_Click();
+
+  EXPECT_EQ(Log(), kHeader);
+  ExpectOnlyMessage(
+      "Repareren mislukt. Logfile kan niet worden geschreven (repair.log): No space left on device",
+      16);
+  EXPECT_EQ(fakes.fileSystem.openAppendFiles, 0);
+}
+
+}  // namespace
+}  // namespace brivanto::testing
