@@ -7,11 +7,20 @@
 namespace brivanto::testing {
 namespace {
 
-TEST(ConnectionText, KeepsThePathExactlyAsTyped) {
-  EXPECT_EQ(database::ConnectionText("C:\\a b\\x.mdb"),
-            "driver={Microsoft Access Driver (*.mdb)};DBQ=C:\\a b\\x.mdb; pwd=Gk58w2n7;");
-  EXPECT_EQ(database::ConnectionText("  /srv/d'Art \"q\".mdb "),
-            "driver={Microsoft Access Driver (*.mdb)};DBQ=  /srv/d'Art \"q\".mdb ; pwd=Gk58w2n7;");
+TEST(ConnectionText, BracesOnlyPathsThatWouldNotReadBackAsOneValue) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"C:\\a b\\x.mdb", "C:\\a b\\x.mdb"},
+      {"/srv/d'Art \"q\" = 1 \xC3\xA9.mdb", "/srv/d'Art \"q\" = 1 \xC3\xA9.mdb"},
+      {"/x/a.mdb;uid=x", "{/x/a.mdb;uid=x}"},
+      {"d.mdb;DBQ=/other/secret.mdb", "{d.mdb;DBQ=/other/secret.mdb}"},
+      {"{a}b.mdb", "{{a}}b.mdb}"},
+      {"/x/a}.mdb", "{/x/a}}.mdb}"},
+      {"  /srv/x.mdb ", "{  /srv/x.mdb }"},
+  };
+  for (const auto& [path, value] : cases) {
+    EXPECT_EQ(database::ConnectionText(path),
+              "driver={Microsoft Access Driver (*.mdb)};DBQ=" + value + "; pwd=Gk58w2n7;");
+  }
 }
 
 TEST(ConnectionHolder, ReplacingReleasesThePreviousConnection) {

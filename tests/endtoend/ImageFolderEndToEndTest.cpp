@@ -42,6 +42,18 @@ class ImageFolderEndToEndTest : public RealDatabaseWindow {
   }
 };
 
+// A path is one value of the connection text whatever it holds: the file it names is the one
+// opened, never a neighbour whose name a driver could read out of it.
+TEST_F(ImageFolderEndToEndTest, ThePathBoxOpensExactlyTheFileItNames) {
+  const std::pair<std::string, std::string> namedAndDecoy[] = {
+      {"k.mdb;uid=x", "k.mdb"}, {"{a}b.mdb", "a"}, {"c}.mdb", "c"}, {"e.mdb ", "e.mdb"}};
+  for (const auto& [named, decoy] : namedAndDecoy) {
+    environment.CreateSettingsDatabase(decoy, {{"Storage", "DocumentPath", "/decoy"}});
+    Open(environment.CreateSettingsDatabase(named, {{"Storage", "DocumentPath", "/right"}}));
+    EXPECT_EQ(view.dir, "/right") << named;
+  }
+}
+
 TEST_F(ImageFolderEndToEndTest, AMissingRowIsInsertedOnceAndThenUpdated) {
   const auto file = CreateDatabase({{"License", "LoggedOn1", "PC-07 jan"}});
   Open(file);

@@ -28,6 +28,9 @@ TEST(StandInConnectionStringTest, KeepsBlanksAndQuotesThatBelongToTheValue) {
 TEST(StandInConnectionStringTest, ReadsBracedValues) {
   EXPECT_EQ(DbqOf("driver={Microsoft Access Driver (*.mdb)};DBQ={/d/a;b}}c.mdb} ;pwd=x"),
             "/d/a;b}c.mdb");
+  EXPECT_EQ(DbqOf("DBQ={d.mdb;DBQ=/other/secret.mdb}; pwd=x;"), "d.mdb;DBQ=/other/secret.mdb");
+  EXPECT_EQ(DbqOf("DBQ={{a}}b.mdb}; pwd=x;"), "{a}b.mdb");
+  EXPECT_EQ(DbqOf("DBQ={  /d/x.mdb }; pwd=x;"), "  /d/x.mdb ");
   EXPECT_EQ(DbqOf("DBQ={/d/unterminated"), "<malformed>");
   EXPECT_EQ(DbqOf("DBQ={/d/a}junk;pwd=x"), "<malformed>");
 }

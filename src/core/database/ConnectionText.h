@@ -7,7 +7,9 @@ namespace brivanto::database {
 
 inline constexpr std::string_view kDatabasePassword = "Gk58w2n7";
 
-// The path goes in exactly as the user typed it: neither trimmed nor quoted.
+// The path goes in exactly as the user typed it, never trimmed. A path that would not read back
+// as one plain value (it holds ;, { or }, or starts or ends with a blank) goes in braces, with
+// every } doubled.
 std::string ConnectionText(std::string_view databasePath);
 
 }  // namespace brivanto::database
