@@ -193,6 +193,49 @@ TEST(StandInDiagnosticsTest, ReachOdbc2ApplicationsThroughSQLError) {
             std::string::npos);
 }
 
+// A database another program holds exclusively is refused at once, as the Access driver does,
+// instead of waiting out the SQLite driver's 100 s busy timeout; once free, it opens again.
+TEST_F(StandInConnectTest, RefusesAFileLockedByAnotherProgramAndOpensItOnceFree) {
+  const std::string database = dir_.File("Brivanto.mdb");
+  CreateSettingsDatabase(database);
+  {
+    SqliteFile holder(database, false);
+    holder.Execute("BEGIN EXCLUSIVE");
+    OdbcConnection connection(environment_);
+    ASSERT_EQ(connection.Connect(AccessConnectionText(database)), SQL_ERROR);
+    const auto diagnostic = connection.Diagnostic().value_or(DiagnosticRecord{});
+    EXPECT_EQ(diagnostic.native_error, 1007);
+    EXPECT_NE(diagnostic.message.find("file already in use"), std::string::npos)
+        << diagnostic.message;
+  }
+  OdbcConnection connection(environment_);
+  ASSERT_TRUE(SQL_SUCCEEDED(connection.Connect(AccessConnectionText(database))));
+  EXPECT_EQ(connection.Query(kVersionQuery), std::vector<std::string>{"42"});
+}
+
+// The driver behind the stand-in takes file URIs of at most 511 bytes: a path just inside that
+// opens, a longer one is refused with a reason instead of SQLite's bare "connect failed".
+TEST_F(StandInConnectTest, NamesThePathLengthLimitOfTheDriver) {
+  std::filesystem::path folder = dir_.path();
+  while (folder.string().size() < 400) {
+    folder /= std::string(60, 'd');
+  }
+  std::filesystem::create_directories(folder);
+  const std::string fitting = (folder / "f.mdb").string();
+  const std::string tooLong = (folder / (std::string(495 - folder.string().size(), 'x') + ".mdb"));
+  for (const auto& file : {fitting, tooLong}) {
+    CreateSettingsDatabase(file);
+    OdbcConnection connection(environment_);
+    const bool fits = file.size() + 13 <= 511;
+    EXPECT_EQ(SQL_SUCCEEDED(connection.Connect(AccessConnectionText(file))), fits);
+    if (!fits) {
+      const auto diagnostic = connection.Diagnostic().value_or(DiagnosticRecord{});
+      EXPECT_EQ(diagnostic.native_error, 1008);
+      EXPECT_NE(diagnostic.message.find("too long"), std::string::npos) << diagnostic.message;
+    }
+  }
+}
+
 TEST_F(StandInConnectTest, OffersNoWayAroundTheFileChecks) {
   const std::string database = dir_.File("Brivanto.mdb");
   CreateSettingsDatabase(database);

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <system_error>
+#include <utility>
 
 #include "ConnectionString.h"
 #include "DatabasePath.h"
@@ -15,8 +17,19 @@
 namespace brivanto::standin {
 namespace {
 
-// SQLite's own code for "file is not a database", which its ODBC driver reports as native error.
+// SQLite's own codes, which its ODBC driver reports as native errors.
+constexpr SQLINTEGER kSqliteBusy = 5;
 constexpr SQLINTEGER kSqliteNotADatabase = 26;
+
+// How long a statement waits for another program's lock. The SQLite driver would wait 100 s,
+// which freezes the tool; the Access driver reports a file in use at once.
+constexpr int kLockWaitMilliseconds = 1000;
+
+// The SQLite driver copies the Database= value into a 512-byte buffer and fails with a bare
+// "connect failed" when it does not fit; SQLite's own path limit on Unix is 512 bytes too.
+constexpr std::size_t kLongestSqliteUri = 511;
+
+enum class ProbeOutcome { kReadable, kNotADatabase, kLocked };
 
 SQLRETURN Refuse(SQLHDBC connection, SQLINTEGER native_error, const std::string& message) {
   GetPendingDiagnostics().Set(
@@ -78,13 +91,13 @@ class DriverStatement {
 };
 
 // SQLite opens any file without complaint and reads it only at the first statement; the Access
-// driver refuses a file in an unknown format when connecting. Reading the schema version
-// settles it, without writing anything. Only a definite "not a database" counts: a busy or
-// damaged database must still connect, so that it can be repaired.
-std::optional<std::string> NotADatabaseReason(const SqliteDriver& driver, SQLHDBC connection) {
+// driver refuses a file in an unknown format, or one another program has locked, when
+// connecting. Reading the schema version settles both, without writing anything. A damaged
+// database must still connect, so that it can be repaired.
+std::pair<ProbeOutcome, std::string> ProbeFile(const SqliteDriver& driver, SQLHDBC connection) {
   const DriverStatement statement(driver, connection);
   if (statement.get() == SQL_NULL_HSTMT) {
-    return std::nullopt;
+    return {ProbeOutcome::kReadable, {}};
   }
   const std::string probe = "PRAGMA schema_version";
   SQLRETURN probed = Call(driver.SQLExecDirect, statement.get(), AsOdbcText(probe), SQL_NTS);
@@ -93,7 +106,7 @@ std::optional<std::string> NotADatabaseReason(const SqliteDriver& driver, SQLHDB
     probed = Call(driver.SQLFetch, statement.get());
   }
   if (SQL_SUCCEEDED(probed) || probed == SQL_NO_DATA) {
-    return std::nullopt;
+    return {ProbeOutcome::kReadable, {}};
   }
   std::array<SQLCHAR, SQL_SQLSTATE_SIZE + 1> sqlstate{};
   std::array<SQLCHAR, 512> text{};
@@ -102,10 +115,14 @@ std::optional<std::string> NotADatabaseReason(const SqliteDriver& driver, SQLHDB
   const SQLRETURN rc =
       Call(driver.SQLGetDiagRec, SQL_HANDLE_STMT, statement.get(), 1, sqlstate.data(),
            &native_error, text.data(), static_cast<SQLSMALLINT>(text.size()), &length);
-  if (!SQL_SUCCEEDED(rc) || native_error != kSqliteNotADatabase) {
-    return std::nullopt;
+  const std::string reason(reinterpret_cast<const char*>(text.data()));
+  if (SQL_SUCCEEDED(rc) && native_error == kSqliteNotADatabase) {
+    return {ProbeOutcome::kNotADatabase, reason};
   }
-  return std::string(reinterpret_cast<const char*>(text.data()));
+  if (SQL_SUCCEEDED(rc) && native_error == kSqliteBusy) {
+    return {ProbeOutcome::kLocked, reason};
+  }
+  return {ProbeOutcome::kReadable, {}};
 }
 
 SQLRETURN ConnectToFile(SQLHDBC connection, const std::string& path) {
@@ -113,24 +130,38 @@ SQLRETURN ConnectToFile(SQLHDBC connection, const std::string& path) {
   if (inspected.status != PathStatus::kUsable) {
     return RefusePath(connection, path, inspected);
   }
+  const std::string uri = SqliteUriForExistingFile(inspected.canonical);
+  if (uri.size() > kLongestSqliteUri) {
+    return Refuse(connection, kPathTooLong,
+                  "The path is too long: the SQLite driver behind this stand-in takes at most " +
+                      std::to_string(kLongestSqliteUri) + " bytes of file URI, and this path " +
+                      "needs " + std::to_string(uri.size()) + ": " + Quoted(path) + ".");
+  }
   const SqliteDriver& driver = GetSqliteDriver();
   // StepAPI makes the SQLite driver step through a forward-only result as it is fetched instead
   // of holding all of it in memory first (static and keyset cursors are still held whole).
   const std::string sqlite_text =
-      "Database=" + SqliteUriForExistingFile(inspected.canonical) + ";NoCreat=1;StepAPI=1;";
+      "Database=" + uri + ";NoCreat=1;StepAPI=1;Timeout=" + std::to_string(kLockWaitMilliseconds) +
+      ";";
   const SQLRETURN rc = Call(driver.SQLDriverConnect, connection, nullptr, AsOdbcText(sqlite_text),
                             SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
   if (!SQL_SUCCEEDED(rc)) {
     return rc;
   }
-  if (const auto reason = NotADatabaseReason(driver, connection)) {
-    // The refusal below is what the caller needs; a failing disconnect would add nothing.
-    Call(driver.SQLDisconnect, connection);
-    return Refuse(
-        connection, kNotADatabase,
-        Quoted(path) + " is not a database in a format this driver can open (" + *reason + ").");
+  const auto [outcome, reason] = ProbeFile(driver, connection);
+  if (outcome == ProbeOutcome::kReadable) {
+    return rc;
   }
-  return rc;
+  // The refusal below is what the caller needs; a failing disconnect would add nothing.
+  Call(driver.SQLDisconnect, connection);
+  if (outcome == ProbeOutcome::kLocked) {
+    return Refuse(connection, kFileInUse,
+                  "Could not use " + Quoted(path) + "; file already in use by another program (" +
+                      reason + ").");
+  }
+  return Refuse(
+      connection, kNotADatabase,
+      Quoted(path) + " is not a database in a format this driver can open (" + reason + ").");
 }
 
 std::string DatabaseOfDataSource(const std::string& data_source) {

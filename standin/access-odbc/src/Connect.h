@@ -16,6 +16,8 @@ enum ConnectRefusal : SQLINTEGER {
   kNotADatabase = 1004,
   kFileInaccessible = 1005,
   kMalformedConnectionText = 1006,
+  kFileInUse = 1007,
+  kPathTooLong = 1008,
 };
 
 // Connects to the file named by DBQ, or by the DBQ entry of the data source named by DSN.
