@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "ports/OdbcInstaller.h"
 
 namespace brivanto::odbc {
@@ -10,6 +12,11 @@ class OdbcInstallerLibrary final : public ports::OdbcInstaller {
   bool ConfigDataSource(std::intptr_t window, int request, const std::string& driver,
                         const std::string& attributes) override;
   ports::InstallerError LastError() override;
+
+ private:
+  ports::InstallerError Explained(ports::InstallerError error) const;
+
+  std::string lastDriver_;
 };
 
 }  // namespace brivanto::odbc

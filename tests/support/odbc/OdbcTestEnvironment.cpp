@@ -28,6 +28,8 @@ std::string DriverSection(const char* name, const std::string& library) {
 
 std::string DriverRegistrations() {
   std::string text = DriverSection(OdbcTestEnvironment::kSqliteDriver, BRIVANTO_SQLITE_ODBC_DRIVER);
+  text +=
+      DriverSection(OdbcTestEnvironment::kBrokenSetupDriver, "/nonexistent/libbrivanto-setup.so");
 #ifdef BRIVANTO_ACCESS_STANDIN_DRIVER
   text += DriverSection(OdbcTestEnvironment::kAccessDriver, BRIVANTO_ACCESS_STANDIN_DRIVER);
 #endif

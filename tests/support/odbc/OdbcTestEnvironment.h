@@ -26,6 +26,8 @@ class OdbcTestEnvironment {
  public:
   static constexpr const char* kSqliteDriver = "SQLite3 Test";
   static constexpr const char* kAccessDriver = "Microsoft Access Driver (*.mdb)";
+  // Registered with a driver and a setup library that do not exist.
+  static constexpr const char* kBrokenSetupDriver = "Brivanto Broken Setup";
 
   // Points the ODBC environment variables at the configuration directory, empties odbc.ini and
   // makes a fresh work directory. Construct it before the first ODBC call of the test.
