@@ -1,13 +1,20 @@
 #include "Application.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmap>
 #include <QTimer>
 #include <QTranslator>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "QtFormWindow.h"
@@ -32,6 +39,26 @@ app::CommandLine ParseQtArguments(const QStringList& arguments) {
     texts.push_back(argument.toStdString());
   }
   return app::ParseCommandLine(texts);
+}
+
+void ProvideRuntimeFolder() {
+  const char* given = std::getenv("XDG_RUNTIME_DIR");
+  if (given != nullptr && *given != '\0') {
+    return;
+  }
+  // The folder Qt would fall back to, made as Qt wants it; Qt keeps warning only when it is
+  // somebody else's or open to others, which is worth a warning.
+  const std::string folder =
+      (std::filesystem::temp_directory_path() / ("runtime-" + std::to_string(::getuid()))).string();
+  struct stat status {};
+  if (::mkdir(folder.c_str(), S_IRWXU) != 0 && errno != EEXIST) {
+    return;
+  }
+  if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+      status.st_uid != ::getuid() || (status.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+    return;
+  }
+  ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
 }
 
 void InstallDutchTranslation(QApplication& application) {

@@ -21,6 +21,10 @@ inline constexpr const char* kLogLocationHelp =
 // The command line after Qt has taken its own options out of it.
 app::CommandLine ParseQtArguments(const QStringList& arguments);
 
+// Qt warns on every start when XDG_RUNTIME_DIR is not set (a root shell, a service). Sets it to
+// the private folder Qt would use itself. Call before the QApplication is made.
+void ProvideRuntimeFolder();
+
 // Qt's own texts (file dialog, context menus) in Dutch; English when no translation is installed.
 void InstallDutchTranslation(QApplication& application);
 

@@ -62,6 +62,7 @@ int main(int argc, char* argv[]) {
                ? RunHeadless(commandLine.databasePath)
                : ReportUsageError(commandLine.error);
   }
+  ProvideRuntimeFolder();
   // Qt takes its own options (-platform, -style, ...) out before the window's are read.
   QApplication application(argc, argv);
   const auto windowLine = ParseQtArguments(QApplication::arguments().mid(1));
