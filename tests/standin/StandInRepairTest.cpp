@@ -11,33 +11,9 @@
 namespace brivanto::standin::test {
 namespace {
 
-std::string RepairAttributes(const std::string& database) {
-  using namespace std::string_literals;
-  return "REPAIR_DB=\""s + database + "\"\0PWD=Gk58w2n7\0\0"s;
-}
-
 bool Configure(WORD request, const std::string& attributes) {
   return SQLConfigDataSource(nullptr, request, "Microsoft Access Driver (*.MDB)",
                              attributes.c_str()) != 0;
-}
-
-bool Repair(const std::string& database) {
-  return Configure(ODBC_CONFIG_DSN, RepairAttributes(database));
-}
-
-struct InstallerMessage {
-  DWORD code = 0;
-  std::string text;
-};
-
-InstallerMessage InstallerError() {
-  InstallerMessage message;
-  std::array<char, 1024> text{};
-  WORD length = 0;
-  // unixODBC writes the terminating NUL one past the size it is given.
-  SQLInstallerError(1, &message.code, text.data(), text.size() - 1, &length);
-  message.text = text.data();
-  return message;
 }
 
 std::vector<std::string> Contents(const std::string& database) {

@@ -1,9 +1,15 @@
 #include "StandInTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <stdlib.h>
+#include <sys/mount.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -205,6 +211,81 @@ std::set<std::string> ListTree(const std::filesystem::path& folder) {
     entries.insert(std::filesystem::relative(entry.path(), folder).string());
   }
   return entries;
+}
+
+std::string RepairAttributes(const std::string& database) {
+  using namespace std::string_literals;
+  return "REPAIR_DB=\""s + database + "\"\0PWD=Gk58w2n7\0\0"s;
+}
+
+bool Repair(const std::string& database) {
+  return SQLConfigDataSource(nullptr, ODBC_CONFIG_DSN, "Microsoft Access Driver (*.MDB)",
+                             RepairAttributes(database).c_str()) != 0;
+}
+
+InstallerMessage InstallerError() {
+  InstallerMessage message;
+  std::array<char, 1024> text{};
+  WORD length = 0;
+  // unixODBC writes the terminating NUL one past the size it is given.
+  SQLInstallerError(1, &message.code, text.data(), text.size() - 1, &length);
+  message.text = text.data();
+  return message;
+}
+
+pid_t StartChild(const std::function<int()>& body) {
+  const pid_t child = ::fork();
+  if (child < 0) {
+    throw std::system_error(errno, std::generic_category(), "fork");
+  }
+  if (child == 0) {
+    int code = 99;
+    try {
+      code = body();
+    } catch (...) {
+    }
+    ::_exit(code);  // never back into the test framework from a child
+  }
+  return child;
+}
+
+int WaitFor(pid_t child, bool stopped_too) {
+  int status = 0;
+  if (::waitpid(child, &status, stopped_too ? WUNTRACED : 0) != child) {
+    throw std::system_error(errno, std::generic_category(), "waitpid");
+  }
+  return status;
+}
+
+pid_t EndedPid() {
+  const pid_t child = StartChild([] { return 0; });
+  WaitFor(child);
+  return child;
+}
+
+bool StopOverridingFilePermissions() {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  std::array<__user_cap_data_struct, _LINUX_CAPABILITY_U32S_3> sets{};
+  if (::syscall(SYS_capget, &header, sets.data()) != 0) {
+    return false;
+  }
+  sets[0].effective &= ~(1U << CAP_DAC_OVERRIDE);
+  sets[0].permitted &= ~(1U << CAP_DAC_OVERRIDE);
+  return ::syscall(SYS_capset, &header, sets.data()) == 0;
+}
+
+TmpfsMount::TmpfsMount(const std::string& folder, const std::string& size) : folder_(folder) {
+  const std::string options = "size=" + size;
+  if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+    failure_ = std::strerror(errno);
+  }
+}
+
+TmpfsMount::~TmpfsMount() {
+  if (failure_.empty()) {
+    // A busy mount is detached lazily; nothing a destructor could do better.
+    static_cast<void>(::umount2(folder_.c_str(), MNT_DETACH));
+  }
 }
 
 }  // namespace brivanto::standin::test

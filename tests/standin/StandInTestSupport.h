@@ -2,11 +2,14 @@
 // SQLite handles that clean up after themselves, and ways to look at files on disk.
 #pragma once
 
+#include <odbcinst.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
+#include <sys/types.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -100,5 +103,41 @@ std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 // Every entry below the folder, as paths relative to it.
 std::set<std::string> ListTree(const std::filesystem::path& folder);
+
+// REPAIR_DB through SQLConfigDataSource, with the attribute bytes the program sends.
+std::string RepairAttributes(const std::string& database);
+bool Repair(const std::string& database);
+
+struct InstallerMessage {
+  DWORD code = 0;
+  std::string text;
+};
+// The first error the last installer call posted.
+InstallerMessage InstallerError();
+
+// Forks a child that runs `body` and exits with what it returns (99 if it throws).
+pid_t StartChild(const std::function<int()>& body);
+// waitpid's status, also for a child that only stopped when `stopped_too`.
+int WaitFor(pid_t child, bool stopped_too = false);
+// The pid of a child that has ended and been reaped: surely no running process's.
+pid_t EndedPid();
+// Makes root subject to file permission bits like anyone else (drops CAP_DAC_OVERRIDE), for
+// use in a child. False when the system refuses.
+bool StopOverridingFilePermissions();
+
+// A tmpfs of the given size mounted on an existing folder while this lives (root only).
+class TmpfsMount {
+ public:
+  TmpfsMount(const std::string& folder, const std::string& size);
+  TmpfsMount(const TmpfsMount&) = delete;
+  TmpfsMount& operator=(const TmpfsMount&) = delete;
+  ~TmpfsMount();
+  // Empty when mounted; otherwise why not.
+  const std::string& failure() const { return failure_; }
+
+ private:
+  std::string folder_;
+  std::string failure_;
+};
 
 }  // namespace brivanto::standin::test

@@ -1,13 +1,15 @@
 #include "Repair.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <system_error>
 #include <vector>
 
@@ -69,8 +71,8 @@ std::array<unsigned char, 100> ReadHeader(sqlite3* db, const std::string& path) 
   return header;
 }
 
-// A database in write-ahead-log mode keeps committed data in a -wal file beside it, which
-// would be replayed onto the rebuilt file after the swap.
+// A database in write-ahead-log mode keeps committed data in a -wal file beside it, which the
+// rebuild would not see and which would be replayed over the written-back content.
 void RequireRollbackJournalDatabase(sqlite3* db, const std::string& path) {
   const std::array<unsigned char, 100> header = ReadHeader(db, path);
   static constexpr char kMagic[] = "SQLite format 3";
@@ -85,7 +87,7 @@ void RequireRollbackJournalDatabase(sqlite3* db, const std::string& path) {
 }
 
 // In exclusive locking mode the lock taken by BEGIN EXCLUSIVE outlives the transaction and is
-// held until the connection closes, i.e. until after the rebuilt file has replaced this one.
+// held until the connection closes, i.e. until the rebuild has been written back into the file.
 void LockExclusively(SqliteConnection& source, const std::string& path) {
   Check(source.get(), sqlite3_busy_timeout(source.get(), kBusyTimeoutMilliseconds));
   try {
@@ -315,6 +317,36 @@ void RebuildTableByTable(SqliteConnection& source, const std::string& copy) {
   ApplyHeaders(target, settings);
 }
 
+// Disk space and I/O failures say nothing about the database; anything else met while reading
+// it does.
+bool IsDamage(const SqliteError& error) {
+  switch (error.code() & 0xff) {
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_NOMEM:
+      return false;
+    default:
+      return true;
+  }
+}
+
+[[noreturn]] void FailForLackOfResources(const std::string& path, const std::string& step,
+                                         const std::string& reason, bool out_of_space) {
+  Fail(path, (out_of_space ? "not enough disk space to " : "the system failed to ") + step + " (" +
+                 reason + "); the database was not changed.");
+}
+
+[[noreturn]] void FailForLackOfResources(const std::string& path, const std::string& step,
+                                         const SqliteError& error) {
+  FailForLackOfResources(path, step, error.what(), (error.code() & 0xff) == SQLITE_FULL);
+}
+
+constexpr char kRebuildStep[] = "rebuild the database";
+constexpr char kWriteBackStep[] = "write the repaired database back";
+
 TempFile RebuiltCopy(SqliteConnection& source, const std::string& file, const std::string& path) {
   if (PassesIntegrityCheck(source)) {
     TempFile copy(file);
@@ -322,7 +354,10 @@ TempFile RebuiltCopy(SqliteConnection& source, const std::string& file, const st
       VacuumInto(source, copy.path());
       ReindexAndVerify(copy.path());
       return copy;
-    } catch (const SqliteError&) {
+    } catch (const SqliteError& error) {
+      if (!IsDamage(error)) {
+        FailForLackOfResources(path, kRebuildStep, error);
+      }
       // Not final: the table-by-table rebuild below copies less and may still succeed.
     }
   }
@@ -331,57 +366,103 @@ TempFile RebuiltCopy(SqliteConnection& source, const std::string& file, const st
     RebuildTableByTable(source, copy.path());
     ReindexAndVerify(copy.path());
   } catch (const SqliteError& error) {
+    if (!IsDamage(error)) {
+      FailForLackOfResources(path, kRebuildStep, error);
+    }
     Fail(path, std::string("the database is damaged beyond Repair (") + error.what() + ").");
   }
   return copy;
 }
 
-// Keeps the original's permissions and, where allowed, its owner.
-void TakeOverAttributes(int descriptor, const struct stat& original) {
-  if (::fchmod(descriptor, original.st_mode & 07777) != 0) {
-    throw std::system_error(errno, std::generic_category(), "fchmod");
-  }
-  if (original.st_uid != ::geteuid() || original.st_gid != ::getegid()) {
-    // Only a privileged process may hand a file to someone else; otherwise the rebuilt file
-    // belongs to whoever ran the repair, like any file saved by replacing it.
-    static_cast<void>(::fchown(descriptor, original.st_uid, original.st_gid));
+// SQLite opens a file it may not write read-only without a word, and the lock a read-only
+// connection takes does not keep other writers out; so such a file is refused up front.
+void RequireWritable(const std::string& file, const std::string& path) {
+  if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {
+    Fail(path,
+         "the file is read-only for this user (" + std::generic_category().message(errno) + ").");
   }
 }
 
-void ReplaceOriginal(TempFile& copy, const std::string& file, const std::string& path) {
-  struct stat original {};
-  if (::stat(file.c_str(), &original) != 0) {
-    Fail(path, "the file disappeared during the repair.");
+void RequireOpenedForWriting(SqliteConnection& source, const std::string& path) {
+  if (sqlite3_db_readonly(source.get(), "main") != 0) {
+    Fail(path, "the file is read-only for this user (it cannot be opened for writing).");
   }
-  FileDescriptor rebuilt =
-      CheckedDescriptor(::open(copy.path().c_str(), O_RDWR | O_CLOEXEC), "open");
-  TakeOverAttributes(rebuilt.Get(), original);
-  if (::fsync(rebuilt.Get()) != 0) {
-    throw std::system_error(errno, std::generic_category(), "fsync");
+}
+
+// The lock covers the file SQLite opened; the repair must be of the file the path names now,
+// not of one another program has since moved aside or replaced.
+void RequireStillNamedByPath(SqliteConnection& source, const std::string& path) {
+  int moved = 0;
+  if (sqlite3_file_control(source.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK) {
+    Fail(path, "the file cannot be checked (SQLite cannot tell whether it was replaced).");
   }
-  CloseOrThrow(rebuilt);
-  copy.MoveOver(file);
-  try {
-    SyncFolder(FolderOf(file));
-  } catch (const std::system_error& error) {
-    Fail(path, "the repaired file is in place, but its folder could not be flushed to disk (" +
-                   error.code().message() + ").");
+  if (moved != 0) {
+    Fail(path, "the file was moved or replaced by another program during the repair; try again.");
   }
+}
+
+// Lets a test stop the repair at a named point to interrupt it there. Compiled into test builds
+// only, and even there inert unless the environment asks for it.
+void PauseForTest([[maybe_unused]] const char* stage) {
+#ifdef BRIVANTO_STANDIN_TEST_HOOKS
+  const char* wanted = std::getenv("BRIVANTO_STANDIN_TEST_PAUSE_AT");
+  if (wanted != nullptr && std::strcmp(wanted, stage) == 0) {
+    // A stop that cannot be raised just lets the repair run on.
+    static_cast<void>(std::raise(SIGSTOP));
+  }
+#endif
+}
+
+struct BackupFinisher {
+  // Only reached when a failure is already being reported.
+  void operator()(sqlite3_backup* backup) const { sqlite3_backup_finish(backup); }
+};
+
+// Copies the verified rebuild page by page into the original file itself, in one transaction of
+// the connection that has held the exclusive lock since before the rebuild: no commit of anyone
+// else fits in between, the rollback journal leaves either the old or the new content after a
+// crash, and the file keeps its inode, owner, mode, links and extended attributes, so every
+// connection still open on it, idle ones too, sees the repaired content.
+void WriteBack(SqliteConnection& original, const std::string& copy) {
+  SqliteConnection rebuilt(copy);
+  std::unique_ptr<sqlite3_backup, BackupFinisher> backup(
+      sqlite3_backup_init(original.get(), "main", rebuilt.get(), "main"));
+  if (!backup) {
+    Check(original.get(), sqlite3_errcode(original.get()));
+    throw SqliteError(SQLITE_ERROR, "the write-back cannot start");
+  }
+  const int stepped = sqlite3_backup_step(backup.get(), -1);
+  const int finished = sqlite3_backup_finish(backup.release());
+  Check(original.get(), stepped == SQLITE_DONE ? finished : stepped);
 }
 
 }  // namespace
 
 void RepairDatabase(const std::string& path) {
   const std::string file = UsableFile(path);
+  RequireWritable(file, path);
+  RemoveAbandonedTempFiles(FolderOf(file));
   try {
     SqliteConnection source(file);
+    RequireOpenedForWriting(source, path);
     RequireRollbackJournalDatabase(source.get(), path);
     LockExclusively(source, path);
-    TempFile copy = RebuiltCopy(source, file, path);
-    ReplaceOriginal(copy, file, path);
+    RequireStillNamedByPath(source, path);
+    const TempFile copy = RebuiltCopy(source, file, path);
+    PauseForTest("rebuilt");
+    RequireStillNamedByPath(source, path);
+    try {
+      WriteBack(source, copy.path());
+    } catch (const SqliteError& error) {
+      FailForLackOfResources(path, kWriteBackStep, error);
+    }
   } catch (const SqliteError& error) {
     Fail(path, std::string("it cannot be opened (") + error.what() + ").");
   } catch (const std::system_error& error) {
+    const int code = error.code().value();
+    if (code == ENOSPC || code == EDQUOT) {
+      FailForLackOfResources(path, kRebuildStep, error.code().message(), true);
+    }
     Fail(path, "its repaired copy cannot be written beside it (" + error.code().message() + ").");
   }
 }
