@@ -15,6 +15,9 @@ constexpr const char* kNoUsers = "Geen aangelogde gebruikers\r\n";
 constexpr const char* kClosing = "----------------------------------\r\n";
 constexpr const char* kDone = "Repareren afgerond. Logfile aangemaakt (repair.log)";
 constexpr const char* kFailed = "Repareren mislukt. Zie logfile (repair.log)";
+constexpr const char* kRepairedIncomplete =
+    "De database is gerepareerd (kopie: C:\\a b\\BrivantoDb.mdb.20261208-140509.bak), maar het "
+    "verslag is niet compleet. Zie logfile (repair.log)";
 
 // The literal's bytes, embedded NULs included.
 template <std::size_t N>
@@ -81,10 +84,11 @@ TEST_F(RepairTest, RequestAndQueryReachTheDriverExactly) {
   EXPECT_EQ(call.request, 2);
   EXPECT_EQ(call.driver, "Microsoft Access Driver (*.MDB)");
   EXPECT_EQ(call.attributes, Bytes("REPAIR_DB=\" C:\\a b\\x.mdb \"\0PWD=Gk58w2n7\0\0"));
-  // The fresh connection gets the path without quotes, on a client-side cursor.
+  // The fresh connection gets the path without quotes (braced for its outer blanks), on a
+  // client-side cursor.
   EXPECT_EQ(fakes.database.state.opened,
             std::vector<std::string>{
-                "driver={Microsoft Access Driver (*.mdb)};DBQ= C:\\a b\\x.mdb ; pwd=Gk58w2n7;"});
+                "driver={Microsoft Access Driver (*.mdb)};DBQ={ C:\\a b\\x.mdb }; pwd=Gk58w2n7;"});
   const auto& connection = static_cast<const FakeConnection&>(form.Connection().Get());
   EXPECT_EQ(connection.cursorLocation, ports::CursorLocation::Client);
   EXPECT_TRUE(connection.IsOpen());
@@ -104,7 +108,10 @@ TEST_F(RepairTest, EmptyPathBoxEndsWithTheErrorLineAndTheFailureBox) {
   EXPECT_TRUE(fakes.fileSystem.copies.empty());
   EXPECT_EQ(Log(),
             std::string(kHeader) + "Error in repair (-2147467259, Not a valid file name.)\r\n");
-  ExpectOnlyMessage(kFailed, 16);
+  // The driver took the request, so the message must not say the repair failed.
+  ExpectOnlyMessage(
+      "De database is gerepareerd, maar het verslag is niet compleet. Zie logfile (repair.log)",
+      16);
   EXPECT_FALSE(form.Connection().Get().IsOpen());
 }
 
@@ -135,7 +142,9 @@ TEST_F(RepairTest, FailingQueryOrMissingValueColumnEndsTheBlockWithTheError) {
   EXPECT_EQ(Log(), std::string(kHeader) +
                        "Aangelogde users 1\r\nError in repair (3265, Item cannot be found in the "
                        "collection)\r\n");
-  EXPECT_EQ(fakes.messageBox.shown.back().text, kFailed);
+  ASSERT_EQ(fakes.messageBox.shown.size(), 2U);
+  EXPECT_EQ(fakes.messageBox.shown[0].text, kRepairedIncomplete);
+  EXPECT_EQ(fakes.messageBox.shown[1].text.rfind("De database is gerepareerd (kopie: ", 0), 0U);
 }
 
 TEST_F(RepairTest, RunsAppendBlocksAndKeepEachBackupUnderItsOwnName) {
@@ -208,9 +217,97 @@ TEST_F(RepairTest, LogThatFillsUpMidwayIsReportedInsteadOfSuccess) {
 
   EXPECT_EQ(Log(), kHeader);
   ExpectOnlyMessage(
-      "Repareren mislukt. Logfile kan niet worden geschreven (repair.log): No space left on device",
+      "De database is gerepareerd (kopie: " + std::string(kBackup) +
+          "), maar de logfile kan niet worden geschreven (repair.log): No space left on device",
       16);
   EXPECT_EQ(fakes.fileSystem.openAppendFiles, 0);
+
+  // A log full before the repair request still means nothing was repaired.
+  fakes.fileSystem.writableLines = 0;
+  form.cmdRepair_Click();
+  EXPECT_EQ(fakes.messageBox.shown.back().text,
+            "Repareren mislukt. Logfile kan niet worden geschreven (repair.log): No space left on "
+            "device");
+  EXPECT_EQ(fakes.installer.calls.size(), 1U);
+}
+
+TEST_F(RepairTest, LineBreaksInValuesCannotForgeLines) {
+  fakes.database.state.results[kLoggedOnQuery] =
+      LoggedOn({"PC-07\r\n----------------------------------", "a\rb\nc"});
+  form.cmdRepair_Click();
+  EXPECT_EQ(Log(), std::string(kHeader) +
+                       "Aangelogde users 2\r\n   PC-07  ----------------------------------\r\n"
+                       "   a b c\r\n" +
+                       kClosing);
+
+  fakes.fileSystem.files.erase(fakes.repairLogPath);
+  fakes.database.state.failures.emplace(kLoggedOnQuery, Failure(1, "no such\ntable"));
+  form.cmdRepair_Click();
+  EXPECT_EQ(Log(), std::string(kHeader) + "Error in repair (1, no such table)\r\n");
+}
+
+TEST_F(RepairTest, BackupTakesTheNextFreeNameOrAShorterOne) {
+  const std::string folder = "C:\\a b\\";
+  const std::string longName = std::string(250, 'x') + ".mdb";
+  const std::string stamp = ".20261208-140509";
+  const struct {
+    std::string database;
+    std::vector<std::string> taken;
+    std::string expected;  // "" when the name must be shortened
+  } cases[] = {
+      {kDatabase, {kBackup}, folder + "BrivantoDb.mdb" + stamp + "-2.bak"},
+      {kDatabase,
+       {kBackup, folder + "BrivantoDb.mdb" + stamp + "-2.bak"},
+       folder + "BrivantoDb.mdb" + stamp + "-3.bak"},
+      // A journal copy that would land beside the backup makes its name taken, too.
+      {kDatabase,
+       {kDatabase + std::string("-journal"), kBackup + std::string("-journal")},
+       folder + "BrivantoDb.mdb" + stamp + "-2.bak"},
+      {folder + longName, {}, ""},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.database);
+    FakeServices run;
+    run.fileSystem.files[test.database] = "db";
+    for (const auto& name : test.taken) {
+      run.fileSystem.files[name] = "keep";
+    }
+    run.clock.script = {{2026, 12, 8, 14, 5, 9}};
+    run.database.state.results[kLoggedOnQuery] = LoggedOn({});
+    FakeView window;
+    window.path = test.database;
+    app::frmRepairDb repairForm{window, run.Bundle()};
+
+    repairForm.cmdRepair_Click();
+
+    ASSERT_FALSE(run.fileSystem.copies.empty());
+    const auto backup = run.fileSystem.copies.back().second;
+    if (test.expected.empty()) {
+      EXPECT_EQ(backup.rfind(folder + std::string(200, 'x') + "~", 0), 0U) << backup;
+      EXPECT_EQ(backup.substr(backup.size() - 20), stamp + ".bak");
+      EXPECT_LE(backup.size() - folder.size() + 8, 255U);  // room for "-journal"
+    } else {
+      EXPECT_EQ(backup, test.expected);
+    }
+    EXPECT_EQ(run.fileSystem.files[backup], "db");
+    for (const auto& name : test.taken) {
+      EXPECT_EQ(run.fileSystem.files[name], "keep");
+    }
+    EXPECT_EQ(run.messageBox.shown.at(0).text, kDone);
+  }
+}
+
+TEST_F(RepairTest, LeftoverJournalIsCopiedBesideTheBackupBeforeIt) {
+  const auto journal = std::string(kDatabase) + "-journal";
+  fakes.fileSystem.files[journal] = "hot journal";
+
+  form.cmdRepair_Click();
+
+  EXPECT_EQ(fakes.fileSystem.copies,
+            (std::vector<std::pair<std::string, std::string>>{
+                {journal, kBackup + std::string("-journal")}, {kDatabase, kBackup}}));
+  EXPECT_EQ(fakes.fileSystem.files[kBackup + std::string("-journal")], "hot journal");
+  ExpectOnlyMessage(kDone, 0);
 }
 
 }  // namespace

@@ -359,7 +359,8 @@ class FakeDatabase : public ports::Database {
 };
 
 // Files are texts in `files`, by path. Appended lines land there at once; `writableLines` limits
-// how many more lines can be appended before every write fails with `writeFailure`.
+// how many more lines can be appended before every write fails with `writeFailure`. Names longer
+// than `maxNameLength` are refused as too long.
 class FakeFileSystem : public ports::FileSystem {
  public:
   bool IsFile(const std::string& path) override { return files.count(path) != 0 || allFilesExist; }
@@ -383,6 +384,28 @@ class FakeFileSystem : public ports::FileSystem {
     }
     files[target] = files[source];
   }
+  // Checks every name before copying anything, like the real one, and copies in order.
+  ports::NewFilesOutcome CopyToNewFiles(const std::vector<ports::FileCopy>& group) override {
+    if (onCopy) {
+      onCopy();
+    }
+    if (copyFailure) {
+      throw *copyFailure;
+    }
+    for (const auto& copy : group) {
+      if (copy.target.size() - copy.target.find_last_of("/\\") - 1 > maxNameLength) {
+        return ports::NewFilesOutcome::kNameTooLong;
+      }
+      if (files.count(copy.target) != 0) {
+        return ports::NewFilesOutcome::kNameTaken;
+      }
+    }
+    for (const auto& copy : group) {
+      copies.emplace_back(copy.source, copy.target);
+      files[copy.target] = files[copy.source];
+    }
+    return ports::NewFilesOutcome::kCopied;
+  }
 
   std::map<std::string, std::string> files;
   bool allFilesExist = false;
@@ -391,7 +414,8 @@ class FakeFileSystem : public ports::FileSystem {
   Failure writeFailure{failure_codes::kFileAccess, "No space left on device"};
   int openAppendFiles = 0;
   std::optional<Failure> copyFailure;
-  std::vector<std::pair<std::string, std::string>> copies;  // source and target
+  std::vector<std::pair<std::string, std::string>> copies;  // source and target, when done
+  std::size_t maxNameLength = 255;  // bytes of a file name, as on the usual file systems
   std::function<void()> onCopy;
 
  private:

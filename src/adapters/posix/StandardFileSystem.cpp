@@ -1,5 +1,6 @@
 #include "StandardFileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -13,11 +14,14 @@
 
 #ifdef __linux__
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstddef>
+#include <random>
+#include <vector>
 #endif
 
 namespace brivanto::posix {
@@ -39,6 +43,7 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 class StandardAppendFile : public ports::AppendFile {
  public:
+  // `file` is already locked; closing it releases the lock.
   explicit StandardAppendFile(FileHandle file) : file_(std::move(file)) {}
 
   void WriteLine(std::string_view line) override {
@@ -53,6 +58,21 @@ class StandardAppendFile : public ports::AppendFile {
  private:
   FileHandle file_;
 };
+
+// Two repairs at once would otherwise interleave their blocks line by line. flock() rather than
+// fcntl(): its lock belongs to this open file, so it also keeps apart two logs opened by one
+// process, and it ends with the last descriptor of the file.
+void LockExclusively(std::FILE* file) {
+#ifdef __linux__
+  while (::flock(::fileno(file), LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      ThrowSystemFailure(errno);
+    }
+  }
+#else
+  static_cast<void>(file);  // no lock where flock() is missing; blocks may interleave there
+#endif
+}
 
 void CreateParentFolders(const std::string& path) {
   const auto parent = std::filesystem::path(path).parent_path();
@@ -84,29 +104,34 @@ std::unique_ptr<ports::AppendFile> StandardFileSystem::OpenForAppend(const std::
   if (std::setvbuf(file.get(), nullptr, _IONBF, 0) != 0) {
     ThrowSystemFailure(errno);
   }
+  LockExclusively(file.get());
   return std::make_unique<StandardAppendFile>(std::move(file));
 }
 
 #ifdef __linux__
 namespace {
 
-// Removes the new file unless the copy completes, so a failure leaves no half backup.
+// Removes the files of an unfinished copy: its temporaries, and the targets already put in
+// place, so a failure leaves neither half a copy nor a copy without its companions.
 class RemoveUnlessKept {
  public:
-  explicit RemoveUnlessKept(std::string path) : path_(std::move(path)) {}
+  RemoveUnlessKept() = default;
   ~RemoveUnlessKept() {
-    if (!kept_) {
+    for (auto path = paths_.rbegin(); path != paths_.rend(); ++path) {
       // Best effort: the failure being reported already says what went wrong.
-      static_cast<void>(::unlink(path_.c_str()));
+      static_cast<void>(::unlink(path->c_str()));
     }
   }
   RemoveUnlessKept(const RemoveUnlessKept&) = delete;
   RemoveUnlessKept& operator=(const RemoveUnlessKept&) = delete;
-  void Keep() { kept_ = true; }
+  void Add(std::string path) { paths_.push_back(std::move(path)); }
+  void Renamed(const std::string& from, const std::string& to) {
+    std::replace(paths_.begin(), paths_.end(), from, to);
+  }
+  void KeepAll() { paths_.clear(); }
 
  private:
-  std::string path_;
-  bool kept_ = false;
+  std::vector<std::string> paths_;
 };
 
 // Lets the kernel copy without passing the bytes through user space, and starts writing each
@@ -177,20 +202,45 @@ void SyncFolderOf(const std::string& path) {
   }
 }
 
-}  // namespace
+// A hidden name in the target's folder, so the rename stays within one file system. It starts
+// with the target's name, cut short so that the temporary name is never the one too long.
+std::string TemporaryPathFor(const std::string& target) {
+  static constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::minstd_rand generator(static_cast<unsigned>(::getpid()) ^
+                                          std::random_device()());
+  const auto path = std::filesystem::path(target);
+  auto name = "." + path.filename().string().substr(0, 64) + ".partial-";
+  for (int letter = 0; letter < 8; ++letter) {
+    name += kLetters[generator() % kLetters.size()];
+  }
+  return (path.parent_path() / name).string();
+}
 
-void StandardFileSystem::CopyToNewFile(const std::string& source, const std::string& target) {
-  const FileDescriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+// Creates a temporary beside `target` with the mode the system gives a new file of `mode`.
+// Invalid, with errno set, when no fresh name could be created.
+FileDescriptor CreateTemporary(const std::string& target, mode_t mode, std::string& created) {
+  for (int tries = 1;; ++tries) {
+    created = TemporaryPathFor(target);
+    FileDescriptor to(::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    if (to.IsValid() || errno != EEXIST || tries == 100) {
+      return to;
+    }
+  }
+}
+
+// Writes the whole copy under a temporary name and flushes it; returns that name.
+std::string CopyToTemporary(const ports::FileCopy& copy, RemoveUnlessKept& unfinished) {
+  const FileDescriptor from(::open(copy.source.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat status {};
   if (!from.IsValid() || ::fstat(from.Get(), &status) != 0) {
     ThrowSystemFailure(errno);
   }
-  FileDescriptor to(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                           status.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO)));
+  std::string temporary;
+  auto to = CreateTemporary(copy.target, status.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO), temporary);
   if (!to.IsValid()) {
     ThrowSystemFailure(errno);
   }
-  RemoveUnlessKept partial(target);
+  unfinished.Add(temporary);
   if (!CopyInKernel(from.Get(), to.Get())) {
     CopyThroughBuffer(from.Get(), to.Get());
   }
@@ -200,8 +250,88 @@ void StandardFileSystem::CopyToNewFile(const std::string& source, const std::str
   if (const int error = to.Close(); error != 0) {
     ThrowSystemFailure(error);
   }
-  partial.Keep();
-  SyncFolderOf(target);
+  return temporary;
+}
+
+// The outcome for a name the system refused, or a thrown failure for any other reason.
+ports::NewFilesOutcome NameRefused(int error) {
+  if (error == EEXIST) {
+    return ports::NewFilesOutcome::kNameTaken;
+  }
+  if (error == ENAMETOOLONG) {
+    return ports::NewFilesOutcome::kNameTooLong;
+  }
+  ThrowSystemFailure(error);
+}
+
+// Checked before copying, so a taken or impossible name costs no copy of a large file.
+ports::NewFilesOutcome CheckNames(const std::vector<ports::FileCopy>& copies) {
+  for (const auto& copy : copies) {
+    struct stat status {};
+    if (::lstat(copy.target.c_str(), &status) == 0) {
+      return ports::NewFilesOutcome::kNameTaken;
+    }
+    if (errno != ENOENT) {
+      return NameRefused(errno);
+    }
+  }
+  return ports::NewFilesOutcome::kCopied;
+}
+
+// Gives the finished copy its name, never replacing a file that took the name meanwhile.
+ports::NewFilesOutcome PlaceWithoutReplacing(const std::string& temporary,
+                                             const std::string& target) {
+  if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+    return ports::NewFilesOutcome::kCopied;
+  }
+  // Some file systems cannot rename without replacing; a new link fails on a taken name too.
+  if (errno != EINVAL && errno != ENOSYS) {
+    return NameRefused(errno);
+  }
+  if (::link(temporary.c_str(), target.c_str()) != 0) {
+    return NameRefused(errno);
+  }
+  // The temporary name is only a second name of the finished copy; if it stays, the folder
+  // keeps a hidden duplicate and nothing is lost.
+  static_cast<void>(::unlink(temporary.c_str()));
+  return ports::NewFilesOutcome::kCopied;
+}
+
+}  // namespace
+
+ports::NewFilesOutcome StandardFileSystem::CopyToNewFiles(
+    const std::vector<ports::FileCopy>& copies) {
+  if (const auto names = CheckNames(copies); names != ports::NewFilesOutcome::kCopied) {
+    return names;
+  }
+  RemoveUnlessKept unfinished;
+  std::vector<std::string> temporaries;
+  for (const auto& copy : copies) {
+    temporaries.push_back(CopyToTemporary(copy, unfinished));
+  }
+  for (std::size_t index = 0; index < copies.size(); ++index) {
+    const auto placed = PlaceWithoutReplacing(temporaries[index], copies[index].target);
+    if (placed != ports::NewFilesOutcome::kCopied) {
+      return placed;
+    }
+    unfinished.Renamed(temporaries[index], copies[index].target);
+  }
+  unfinished.KeepAll();
+  for (const auto& copy : copies) {
+    SyncFolderOf(copy.target);
+  }
+  return ports::NewFilesOutcome::kCopied;
+}
+
+void StandardFileSystem::CopyToNewFile(const std::string& source, const std::string& target) {
+  switch (CopyToNewFiles({{source, target}})) {
+    case ports::NewFilesOutcome::kCopied:
+      return;
+    case ports::NewFilesOutcome::kNameTaken:
+      ThrowSystemFailure(EEXIST);
+    case ports::NewFilesOutcome::kNameTooLong:
+      ThrowSystemFailure(ENAMETOOLONG);
+  }
 }
 
 #else
@@ -223,6 +353,11 @@ void StandardFileSystem::CopyToNewFile(const std::string& source, const std::str
     fs::remove(fs::path(target), ignored);
   }
   ThrowSystemFailure(error);
+}
+
+ports::NewFilesOutcome StandardFileSystem::CopyToNewFiles(
+    const std::vector<ports::FileCopy>& copies) {
+  return ports::FileSystem::CopyToNewFiles(copies);
 }
 
 #endif

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,16 +21,28 @@ inline constexpr std::string_view kLoggedOnQuery =
 // "------------ yyyymmdd ------------"
 std::string HeaderLine(const ports::LocalDateTime& now);
 std::string LoggedOnCountLine(std::int32_t count);
+// A CR or LF in the value or the description becomes a space, so each stays on its own line.
 std::string LoggedOnUserLine(const ports::FieldValue& value);
 std::string ErrorLine(std::int32_t number, std::string_view description);
 
 // REPAIR_DB="<path>" NUL PWD=<password> NUL NUL, the path exactly as given.
 std::string RepairAttributes(std::string_view databasePath);
-// <file>.<yyyymmdd-hhmmss>.bak beside the file.
-std::string BackupPath(std::string_view databasePath, const ports::LocalDateTime& now);
+// <file>.<yyyymmdd-hhmmss>.bak beside the file; from number 2 on <file>.<stamp>-<number>.bak.
+std::string BackupPath(std::string_view databasePath, const ports::LocalDateTime& now,
+                       int number = 1);
+// Leaves room for the stamp, a number and "-journal" within a 255-byte file name.
+inline constexpr std::size_t kShortenedNameBytes = 200;
+// The path with its file name cut to its first kShortenedNameBytes bytes, followed by "~" and a
+// digest of the whole name, so files that share a long beginning still get backups of their own.
+std::string ShortenedFilePath(std::string_view databasePath);
 
 std::string FinishedMessage(std::string_view logPath);
 std::string FailedMessage(std::string_view logPath);
+// The repair itself succeeded (a backup was kept unless `backup` is empty), but a step after it
+// or the log failed: the user must not take the file for unrepaired.
+std::string RepairedButLogIncompleteMessage(std::string_view logPath, std::string_view backup);
+std::string RepairedButLogNotWrittenMessage(std::string_view logPath, std::string_view backup,
+                                            std::string_view reason);
 // Nothing has run when the log cannot be opened; a write can fail later, after the repair.
 std::string LogNotOpenedMessage(std::string_view logPath, std::string_view reason);
 std::string LogNotWrittenMessage(std::string_view logPath, std::string_view reason);

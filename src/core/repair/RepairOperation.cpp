@@ -2,7 +2,9 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "database/ConnectionText.h"
 #include "ports/Failure.h"
@@ -12,6 +14,11 @@ namespace brivanto::repair {
 namespace {
 
 constexpr std::intptr_t kNoWindow = 0;
+// Far more than repairs of one file in one second; a bound keeps a broken file system from
+// being asked forever.
+constexpr int kMaxBackupNumber = 999;
+// The name under which the database engine looks for a rollback journal beside a file.
+constexpr std::string_view kJournalSuffix = "-journal";
 
 // The log itself failed: an error line cannot be written there either.
 struct LogWriteFailure {
@@ -35,6 +42,18 @@ class RepairLog {
   std::unique_ptr<ports::AppendFile> file_;
 };
 
+// The journal comes first, so the backup never appears without it.
+std::vector<ports::FileCopy> BackupCopies(const std::string& databasePath,
+                                          const std::string& backup, bool withJournal) {
+  std::vector<ports::FileCopy> copies;
+  if (withJournal) {
+    copies.push_back(
+        {databasePath + std::string(kJournalSuffix), backup + std::string(kJournalSuffix)});
+  }
+  copies.push_back({databasePath, backup});
+  return copies;
+}
+
 class RepairRun {
  public:
   RepairRun(const RepairServices& services, database::ConnectionHolder& connection, RepairLog& log)
@@ -47,10 +66,16 @@ class RepairRun {
     connection_.Release();
     BackUp(databasePath, now);
     RequestRepair(databasePath);
+    repaired_ = true;
     OpenConnection(databasePath);
     ReportLoggedOnUsers();
     log_.Write(kClosingLine);
   }
+
+  // Once the driver has repaired the file, a later failure must not read as a failed repair.
+  bool Repaired() const { return repaired_; }
+  // Empty when there was no file to back up.
+  const std::string& Backup() const { return backup_; }
 
  private:
   // A repair can cut away damaged data, so the file as it was is kept first.
@@ -58,13 +83,44 @@ class RepairRun {
     if (!services_.fileSystem.IsFile(databasePath)) {
       return;
     }
-    const auto backup = BackupPath(databasePath, now);
+    // A journal left by a crashed writer holds what the file needs to be whole; the repair uses
+    // it up, so the backup keeps a copy under the name the engine looks for beside it.
+    const bool withJournal =
+        services_.fileSystem.IsFile(databasePath + std::string(kJournalSuffix));
     try {
-      services_.fileSystem.CopyToNewFile(databasePath, backup);
+      auto backup = CopyToFreeName(databasePath, databasePath, now, withJournal);
+      if (!backup) {
+        backup = CopyToFreeName(databasePath, ShortenedFilePath(databasePath), now, withJournal);
+      }
+      if (!backup) {
+        throw Failure(failure_codes::kFileAccess, "de bestandsnaam is te lang");
+      }
+      backup_ = *backup;
     } catch (const Failure& failure) {
       throw Failure(failure.Number(),
-                    "Backup " + backup + " kan niet worden gemaakt: " + failure.Description());
+                    "Backup " + attempted_ + " kan niet worden gemaakt: " + failure.Description());
     }
+  }
+
+  // The first free name of the series <base>.<stamp>.bak, <base>.<stamp>-2.bak, ..., or nothing
+  // when the file system finds these names too long. An existing file is never replaced, so two
+  // repairs in the same second each keep their own backup.
+  std::optional<std::string> CopyToFreeName(const std::string& databasePath,
+                                            const std::string& base,
+                                            const ports::LocalDateTime& now, bool withJournal) {
+    for (int number = 1; number <= kMaxBackupNumber; ++number) {
+      attempted_ = BackupPath(base, now, number);
+      switch (services_.fileSystem.CopyToNewFiles(
+          BackupCopies(databasePath, attempted_, withJournal))) {
+        case ports::NewFilesOutcome::kCopied:
+          return attempted_;
+        case ports::NewFilesOutcome::kNameTaken:
+          continue;
+        case ports::NewFilesOutcome::kNameTooLong:
+          return std::nullopt;
+      }
+    }
+    throw Failure(failure_codes::kFileAccess, "alle namen zijn al in gebruik");
   }
 
   void RequestRepair(const std::string& databasePath) {
@@ -103,33 +159,47 @@ class RepairRun {
   const RepairServices& services_;
   database::ConnectionHolder& connection_;
   RepairLog& log_;
+  std::string attempted_;
+  std::string backup_;
+  bool repaired_ = false;
 };
 
 RepairOutcome Failed(std::string message) {
   return {false, std::move(message)};
 }
 
-RepairOutcome LogFailure(RepairLog& log, const std::string& logPath, std::int32_t number,
-                         std::string_view description) {
+RepairOutcome LogNotWritten(const RepairRun& run, const std::string& logPath,
+                            std::string_view reason) {
+  if (run.Repaired()) {
+    return Failed(RepairedButLogNotWrittenMessage(logPath, run.Backup(), reason));
+  }
+  return Failed(LogNotWrittenMessage(logPath, reason));
+}
+
+RepairOutcome LogFailure(RepairLog& log, const RepairRun& run, const std::string& logPath,
+                         const Failure& failure) {
   try {
-    log.Write(ErrorLine(number, description));
-  } catch (const LogWriteFailure& failure) {
-    return Failed(LogNotWrittenMessage(logPath, failure.reason));
+    log.Write(ErrorLine(failure.Number(), failure.Description()));
+  } catch (const LogWriteFailure& writeFailure) {
+    return LogNotWritten(run, logPath, writeFailure.reason);
+  }
+  if (run.Repaired()) {
+    return Failed(RepairedButLogIncompleteMessage(logPath, run.Backup()));
   }
   return Failed(FailedMessage(logPath));
 }
 
 RepairOutcome RunWithLog(const RepairServices& services, database::ConnectionHolder& connection,
                          const std::string& databasePath, RepairLog& log) {
+  RepairRun run(services, connection, log);
   try {
-    RepairRun(services, connection, log).Run(databasePath);
+    run.Run(databasePath);
     log.Close();
     return {true, FinishedMessage(services.logPath)};
   } catch (const LogWriteFailure& failure) {
-    return Failed(LogNotWrittenMessage(services.logPath, failure.reason));
+    return LogNotWritten(run, services.logPath, failure.reason);
   } catch (const std::exception& error) {
-    const auto failure = AsFailure(error);
-    return LogFailure(log, services.logPath, failure.Number(), failure.Description());
+    return LogFailure(log, run, services.logPath, AsFailure(error));
   }
 }
 

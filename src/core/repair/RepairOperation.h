@@ -24,9 +24,11 @@ struct RepairOutcome {
   std::string message;
 };
 
-// Backs the database file up beside itself, has the driver repair it in place and appends one
+// Backs the database file up beside itself under a name no other file has (with a leftover
+// rollback journal beside the backup), has the driver repair it in place and appends one
 // block to the repair log: a dated header, the users the database still records as logged on
-// and a closing line, or an error line instead of the lines after the failing step.
+// and a closing line, or an error line instead of the lines after the failing step. A failure
+// after the driver repaired the file says so, with the backup's name.
 // `connection` is the window's connection: it is released first, because the driver needs the
 // file to itself, and afterwards holds a fresh connection to the repaired file.
 RepairOutcome RepairDatabase(const RepairServices& services, database::ConnectionHolder& connection,
