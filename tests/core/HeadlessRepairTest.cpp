@@ -85,7 +85,7 @@ TEST_F(HeadlessRepairTest, FailuresGoToStandardErrorWithExitCodeOne) {
   fakes.installer.succeeds = false;
   EXPECT_EQ(Run("/data/BrivantoDb.mdb"), 1);
   EXPECT_EQ(out.str(), "");
-  EXPECT_EQ(err.str(), "Repareren mislukt. Zie logfile (repair.log)\n");
+  EXPECT_EQ(err.str(), "Repareren mislukt. Zie logfile (repair.log)\nReden: Request failed (11)\n");
 
   err.str("");
   fakes.registry.readFailure = Failure(-2147024891, "Access is denied");

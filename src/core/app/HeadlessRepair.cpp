@@ -115,6 +115,10 @@ int RunHeadlessRepair(const ServicesWith& services, const std::optional<std::str
     return kExitFailure;
   }
   form.cmdRepair_Click();
+  // A script has no log viewer at hand: the reason goes where its errors go.
+  if (!form.LastRepairFailure().empty()) {
+    err << "Reden: " << form.LastRepairFailure() << std::endl;
+  }
   bool cancel = false;
   form.Form_Unload(cancel);
   return messageBox.ErrorShown() ? kExitFailure : kExitSuccess;

@@ -52,6 +52,8 @@ class frmRepairDb {
 
   const std::string& DbPattern() const { return sDbPattern; }
   const database::ConnectionHolder& Connection() const { return cnDatabase; }
+  // Why the last repair failed, as its log line says; empty after a success.
+  const std::string& LastRepairFailure() const { return lastRepairFailure_; }
 
  private:
   void SelectStandardVariant();
@@ -66,6 +68,7 @@ class frmRepairDb {
   Services services_;
   std::string sDbPattern;
   database::ConnectionHolder cnDatabase;
+  std::string lastRepairFailure_;
 };
 
 }  // namespace brivanto::app

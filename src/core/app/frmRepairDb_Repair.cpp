@@ -8,6 +8,7 @@ void frmRepairDb::cmdRepair_Click() {
                                               services_.installer, services_.database,
                                               services_.repairLogPath};
   const auto outcome = repair::RepairDatabase(repairServices, cnDatabase, view_.PathText());
+  lastRepairFailure_ = outcome.reason;
   ShowMessage(outcome.message,
               outcome.succeeded ? ports::message_box::kOk : ports::message_box::kIconError);
 }

@@ -165,7 +165,7 @@ class RepairRun {
 };
 
 RepairOutcome Failed(std::string message) {
-  return {false, std::move(message)};
+  return {false, std::move(message), {}};
 }
 
 RepairOutcome LogNotWritten(const RepairRun& run, const std::string& logPath,
@@ -183,10 +183,10 @@ RepairOutcome LogFailure(RepairLog& log, const RepairRun& run, const std::string
   } catch (const LogWriteFailure& writeFailure) {
     return LogNotWritten(run, logPath, writeFailure.reason);
   }
-  if (run.Repaired()) {
-    return Failed(RepairedButLogIncompleteMessage(logPath, run.Backup()));
-  }
-  return Failed(FailedMessage(logPath));
+  auto outcome = Failed(run.Repaired() ? RepairedButLogIncompleteMessage(logPath, run.Backup())
+                                       : FailedMessage(logPath));
+  outcome.reason = failure.Description() + " (" + std::to_string(failure.Number()) + ")";
+  return outcome;
 }
 
 RepairOutcome RunWithLog(const RepairServices& services, database::ConnectionHolder& connection,
@@ -195,7 +195,7 @@ RepairOutcome RunWithLog(const RepairServices& services, database::ConnectionHol
   try {
     run.Run(databasePath);
     log.Close();
-    return {true, FinishedMessage(services.logPath)};
+    return {true, FinishedMessage(services.logPath), {}};
   } catch (const LogWriteFailure& failure) {
     return LogNotWritten(run, services.logPath, failure.reason);
   } catch (const std::exception& error) {

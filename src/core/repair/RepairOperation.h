@@ -22,6 +22,9 @@ struct RepairOutcome {
   bool succeeded = false;
   // What the user is told: where the log is, or why there is none.
   std::string message;
+  // The failure as the log's error line gives it, "description (number)"; empty on success and
+  // when the failure is in the log itself (the message then says why).
+  std::string reason;
 };
 
 // Backs the database file up beside itself under a name no other file has (with a leftover
