@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 
 #include "FileDescriptor.h"
 #include "ports/Failure.h"
@@ -62,12 +64,22 @@ class StandardAppendFile : public ports::AppendFile {
 // Two repairs at once would otherwise interleave their blocks line by line. flock() rather than
 // fcntl(): its lock belongs to this open file, so it also keeps apart two logs opened by one
 // process, and it ends with the last descriptor of the file.
+// The wait is bounded, so a repair that never ends elsewhere cannot freeze this one for good; a
+// repair of a large database takes well under a minute.
 void LockExclusively(std::FILE* file) {
 #ifdef __linux__
-  while (::flock(::fileno(file), LOCK_EX) != 0) {
-    if (errno != EINTR) {
+  constexpr auto kLongestWait = std::chrono::seconds(60);
+  constexpr auto kPollInterval = std::chrono::milliseconds(50);
+  const auto deadline = std::chrono::steady_clock::now() + kLongestWait;
+  while (::flock(::fileno(file), LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) {
       ThrowSystemFailure(errno);
     }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      throw Failure(failure_codes::kFileAccess,
+                    "het bestand is al langer dan een minuut in gebruik door een andere reparatie");
+    }
+    std::this_thread::sleep_for(kPollInterval);
   }
 #else
   static_cast<void>(file);  // no lock where flock() is missing; blocks may interleave there
