@@ -199,7 +199,7 @@ TEST_F(ImageFolderTest, EveryFailingDatabaseStepIsReportedAndUndoneOnScreen) {
        [](FakeDatabaseState& state) {
          state.results[kDocumentPathQuery] = FakeTable{{"Section", "sKey"}, {{"Storage", "x"}}};
        },
-       "Item cannot be found in the collection (3265)"},
+       "De recordset heeft geen veld met de naam 'Value' (3265)"},
   };
   for (const auto& failureCase : cases) {
     SCOPED_TRACE(failureCase.name);

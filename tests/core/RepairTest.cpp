@@ -140,8 +140,8 @@ TEST_F(RepairTest, FailingQueryOrMissingValueColumnEndsTheBlockWithTheError) {
   fakes.database.state.results[kLoggedOnQuery] = FakeTable{{"sKey"}, {{"LoggedOn1"}}};
   form.cmdRepair_Click();
   EXPECT_EQ(Log(), std::string(kHeader) +
-                       "Aangelogde users 1\r\nError in repair (3265, Item cannot be found in the "
-                       "collection)\r\n");
+                       "Aangelogde users 1\r\nError in repair (3265, De recordset heeft geen "
+                       "veld met de naam 'Value')\r\n");
   ASSERT_EQ(fakes.messageBox.shown.size(), 2U);
   EXPECT_EQ(fakes.messageBox.shown[0].text, kRepairedIncomplete);
   EXPECT_EQ(fakes.messageBox.shown[1].text.rfind("De database is gerepareerd (kopie: ", 0), 0U);

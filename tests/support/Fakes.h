@@ -92,7 +92,8 @@ class FakeSettingsStore : public ports::SettingsStore {
   void SaveSetting(const std::string& application, const std::string& section,
                    const std::string& key, const std::string& value) override {
     if (failSaves) {
-      throw Failure(failure_codes::kFileAccess, "settings not writable");
+      throw Failure(failure_codes::kFileAccess, "Instelling kan niet worden opgeslagen in " +
+                                                    application + ".ini: Permission denied");
     }
     values[Key(application, section, key)] = value;
     saves.push_back(value);
@@ -172,25 +173,25 @@ class FakeRecordset : public ports::Recordset {
     failOnMoveNext_ = fault.onMoveNext;
   }
   bool IsOpen() const override { return table_.has_value() && !closed_; }
-  bool Eof() const override { return !IsOpen() || row_ >= table_->rows.size(); }
-  std::size_t FieldCount() const override { return table_ ? table_->columns.size() : 0; }
+  // Like the real layer, a closed result has no end to be at.
+  bool Eof() const override {
+    RequireOpen();
+    return row_ >= table_->rows.size();
+  }
+  std::size_t FieldCount() const override { return IsOpen() ? table_->columns.size() : 0; }
   ports::FieldValue Field(std::size_t index) override {
     Check();
     if (failOnRow_ && !failOnMoveNext_ && row_ == failingRow_ &&
         (!failingField_ || *failingField_ == index)) {
       throw *failOnRow_;
     }
+    if (index >= table_->columns.size()) {
+      throw Failure(failure_codes::kItemNotFound,
+                    "De recordset heeft geen veld met nummer " + std::to_string(index));
+    }
     return table_->rows.at(row_).at(index);
   }
-  ports::FieldValue Field(std::string_view name) override {
-    Check();
-    for (std::size_t i = 0; i < table_->columns.size(); ++i) {
-      if (table_->columns[i] == name) {
-        return Field(i);
-      }
-    }
-    throw Failure(failure_codes::kItemNotFound, "Item cannot be found in the collection");
-  }
+  ports::FieldValue Field(std::string_view name) override { return Field(IndexOf(name)); }
   void MoveNext() override {
     Check();
     if (failOnRow_ && failOnMoveNext_ && row_ == failingRow_) {
@@ -199,19 +200,15 @@ class FakeRecordset : public ports::Recordset {
     ++row_;
   }
   std::int32_t RecordCount() override {
-    return table_ ? static_cast<std::int32_t>(table_->rows.size()) : -1;
+    RequireOpen();
+    return static_cast<std::int32_t>(table_->rows.size());
   }
   void Close() override { closed_ = true; }
   void UpdateField(std::string_view name, const std::string& value) override {
     Check();
+    const auto column = IndexOf(name);
     if (!writeBack) {
       ports::Recordset::UpdateField(name, value);
-    }
-    const auto& columns = table_->columns;
-    const auto column =
-        static_cast<std::size_t>(std::find(columns.begin(), columns.end(), name) - columns.begin());
-    if (column == columns.size()) {
-      throw Failure(failure_codes::kItemNotFound, "Item cannot be found in the collection");
     }
     table_->rows.at(row_).at(column) = value;
     writeBack(row_, column, value);
@@ -221,10 +218,32 @@ class FakeRecordset : public ports::Recordset {
   std::function<void(std::size_t row, std::size_t column, const std::string& value)> writeBack;
 
  private:
+  void RequireOpen() const {
+    if (!IsOpen()) {
+      throw Failure(failure_codes::kObjectClosed, "De recordset is gesloten");
+    }
+  }
   void Check() const {
     if (Eof()) {
-      throw Failure(failure_codes::kNoCurrentRecord, "Either BOF or EOF is True");
+      throw Failure(failure_codes::kNoCurrentRecord,
+                    "Er is geen huidig record: het einde van de recordset is bereikt");
     }
+  }
+  // Column names are looked up ignoring ASCII case, as the real layer does.
+  std::size_t IndexOf(std::string_view name) const {
+    Check();
+    const auto lower = [](char c) {
+      return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    const auto& columns = table_->columns;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      if (std::equal(columns[i].begin(), columns[i].end(), name.begin(), name.end(),
+                     [&](char l, char r) { return lower(l) == lower(r); })) {
+        return i;
+      }
+    }
+    throw Failure(failure_codes::kItemNotFound,
+                  "De recordset heeft geen veld met de naam '" + std::string(name) + "'");
   }
   std::optional<FakeTable> table_;
   std::optional<Failure> failOnRow_;
@@ -277,6 +296,10 @@ class FakeConnection : public ports::Connection {
 
   void SetCursorLocation(ports::CursorLocation location) override { cursorLocation = location; }
   void Open(const std::string& connectionText) override {
+    if (open_) {
+      throw Failure(failure_codes::kObjectAlreadyOpen,
+                    "De verbinding met de database is al geopend");
+    }
     state_.opened.push_back(connectionText);
     if (state_.openFailure) {
       throw *state_.openFailure;
@@ -324,7 +347,7 @@ class FakeConnection : public ports::Connection {
   void Run(const std::string& sql, const std::vector<std::string>& parameters) {
     if (!open_) {
       throw Failure(failure_codes::kConnectionNotOpen,
-                    "The connection cannot be used to perform this operation");
+                    "De verbinding met de database is niet geopend");
     }
     state_.executed.push_back({id_, sql, parameters});
     const auto failure = state_.failures.find(sql);
@@ -332,10 +355,20 @@ class FakeConnection : public ports::Connection {
       throw failure->second;
     }
   }
+  // A statement `results` has no table for yields what the driver gives it: a query an empty
+  // result, anything else no result to read.
+  static std::optional<FakeTable> Unscripted(const std::string& sql) {
+    const auto start = sql.find_first_not_of(" \t\r\n");
+    const bool query = start != std::string::npos && sql.size() - start >= 6 &&
+                       std::equal(sql.begin() + static_cast<std::ptrdiff_t>(start),
+                                  sql.begin() + static_cast<std::ptrdiff_t>(start) + 6, "select",
+                                  [](char c, char lower) { return (c | 0x20) == lower; });
+    return query ? std::optional<FakeTable>(FakeTable{}) : std::nullopt;
+  }
   std::unique_ptr<FakeRecordset> Result(const std::string& sql) {
     const auto found = state_.results.find(sql);
     auto table =
-        found == state_.results.end() ? std::nullopt : std::optional<FakeTable>(found->second);
+        found == state_.results.end() ? Unscripted(sql) : std::optional<FakeTable>(found->second);
     const auto fault = state_.readFaults.find(sql);
     if (fault != state_.readFaults.end()) {
       return std::make_unique<FakeRecordset>(std::move(table), fault->second);
@@ -382,6 +415,7 @@ class FakeFileSystem : public ports::FileSystem {
     if (files.count(target) != 0) {
       throw Failure(failure_codes::kFileAccess, "File exists");
     }
+    RequireSource(source);
     files[target] = files[source];
   }
   // Checks every name before copying anything, like the real one, and copies in order.
@@ -400,9 +434,13 @@ class FakeFileSystem : public ports::FileSystem {
         return ports::NewFilesOutcome::kNameTaken;
       }
     }
+    // Like the real one, a missing source fails the group before any copy appears.
+    for (const auto& copy : group) {
+      RequireSource(copy.source);
+    }
     for (const auto& copy : group) {
       copies.emplace_back(copy.source, copy.target);
-      files[copy.target] = files[copy.source];
+      files[copy.target] = files.at(copy.source);
     }
     return ports::NewFilesOutcome::kCopied;
   }
@@ -419,6 +457,11 @@ class FakeFileSystem : public ports::FileSystem {
   std::function<void()> onCopy;
 
  private:
+  void RequireSource(const std::string& source) const {
+    if (files.count(source) == 0) {
+      throw Failure(failure_codes::kFileAccess, "No such file or directory");
+    }
+  }
   class FakeAppendFile : public ports::AppendFile {
    public:
     FakeAppendFile(FakeFileSystem& owner, std::string& content)
@@ -521,14 +564,21 @@ class FakeInstaller : public ports::OdbcInstaller {
     if (onCall) {
       onCall();
     }
+    lastCallFailed_ = !succeeds;
     return succeeds;
   }
-  ports::InstallerError LastError() override { return error; }
+  // As the installer's own, the error is only there after a failed call.
+  ports::InstallerError LastError() override {
+    return lastCallFailed_ ? error : ports::InstallerError{};
+  }
 
   std::vector<Call> calls;
   bool succeeds = true;
   ports::InstallerError error{11, "Request failed"};
   std::function<void()> onCall;
+
+ private:
+  bool lastCallFailed_ = false;
 };
 
 // A folder dialog that plays a scripted session the way the system does: it calls the record's

@@ -1,5 +1,6 @@
 #include "OdbcDiagnostics.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@ namespace {
 
 struct DiagnosticRecord {
   std::string state;
+  std::int32_t nativeError = 0;
   std::string message;
 };
 
@@ -29,6 +31,7 @@ bool ReadFirstRecord(SQLSMALLINT handleType, SQLHANDLE handle, DiagnosticRecord&
     message.resize(static_cast<std::size_t>(messageLength) + 1);
   }
   record.state = reinterpret_cast<const char*>(state);
+  record.nativeError = static_cast<std::int32_t>(nativeError);
   record.message.assign(reinterpret_cast<const char*>(message.data()),
                         static_cast<std::size_t>(messageLength));
   return true;
@@ -50,10 +53,12 @@ Failure DiagnosticFailure(SQLSMALLINT handleType, SQLHANDLE handle, SQLRETURN re
   DiagnosticRecord record;
   if (handle != SQL_NULL_HANDLE && ReadFirstRecord(handleType, handle, record) &&
       !record.message.empty()) {
-    return Failure(brivanto::failure_codes::kProviderError, std::move(record.message));
+    return Failure(brivanto::failure_codes::kProviderError, std::move(record.message),
+                   std::move(record.state), record.nativeError);
   }
-  return Failure(brivanto::failure_codes::kProviderError,
-                 FallbackText(function, result, record.state));
+  auto text = FallbackText(function, result, record.state);
+  return Failure(brivanto::failure_codes::kProviderError, std::move(text), std::move(record.state),
+                 record.nativeError);
 }
 
 }  // namespace brivanto::odbc

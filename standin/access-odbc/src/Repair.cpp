@@ -28,6 +28,23 @@ constexpr int kBusyTimeoutMilliseconds = 200;
 
 constexpr char kRebuiltSchema[] = "brivanto_rebuilt";
 
+// Lets a test make a named step fail as if SQLite had failed there. Compiled into test builds
+// only, and even there inert unless the environment names the step.
+bool TestAsksToFailAt([[maybe_unused]] const char* stage) {
+#ifdef BRIVANTO_STANDIN_TEST_HOOKS
+  const char* wanted = std::getenv("BRIVANTO_STANDIN_TEST_FAIL_AT");
+  return wanted != nullptr && std::strcmp(wanted, stage) == 0;
+#else
+  return false;
+#endif
+}
+
+void FailForTest(const char* stage, int code) {
+  if (TestAsksToFailAt(stage)) {
+    throw SqliteError(code, std::string("injected failure at ") + stage);
+  }
+}
+
 [[noreturn]] void Fail(const std::string& path, const std::string& reason) {
   throw RepairError(std::string(kMessagePrefix) + "Cannot repair '" + path + "': " + reason);
 }
@@ -91,6 +108,7 @@ void RequireRollbackJournalDatabase(sqlite3* db, const std::string& path) {
 void LockExclusively(SqliteConnection& source, const std::string& path) {
   Check(source.get(), sqlite3_busy_timeout(source.get(), kBusyTimeoutMilliseconds));
   try {
+    FailForTest("lock", SQLITE_BUSY);
     source.Execute("PRAGMA main.locking_mode=EXCLUSIVE");
     source.Execute("BEGIN EXCLUSIVE");
     source.Execute("COMMIT");
@@ -112,6 +130,7 @@ void LockExclusively(SqliteConnection& source, const std::string& path) {
 // A check that cannot even run counts as failed; the table-by-table rebuild then has its say.
 bool PassesIntegrityCheck(SqliteConnection& db) {
   try {
+    FailForTest("integrity", SQLITE_CORRUPT);
     const std::vector<std::string> findings = db.Texts("PRAGMA integrity_check");
     return findings.size() == 1 && findings.front() == "ok";
   } catch (const SqliteError&) {
@@ -122,6 +141,7 @@ bool PassesIntegrityCheck(SqliteConnection& db) {
 void ReindexAndVerify(const std::string& copy) {
   SqliteConnection rebuilt(copy);
   rebuilt.Execute("REINDEX");
+  FailForTest("verify", SQLITE_CORRUPT);
   const std::vector<std::string> findings = rebuilt.Texts("PRAGMA integrity_check");
   if (findings.size() != 1 || findings.front() != "ok") {
     throw SqliteError(SQLITE_CORRUPT, "the rebuilt copy fails its integrity check: " +
@@ -130,6 +150,7 @@ void ReindexAndVerify(const std::string& copy) {
 }
 
 void VacuumInto(SqliteConnection& source, const std::string& copy) {
+  FailForTest("rebuild", SQLITE_IOERR);
   source.Prepare("VACUUM main INTO ?1").Bind(1, copy).Step();
 }
 
@@ -413,6 +434,15 @@ void PauseForTest([[maybe_unused]] const char* stage) {
 #endif
 }
 
+// A write-back failing halfway, with a first page already written inside the transaction.
+void FailHalfwayForTest(sqlite3_backup* backup) {
+  if (TestAsksToFailAt("write-back")) {
+    // Its result does not matter: the failure that follows is the one under test.
+    static_cast<void>(sqlite3_backup_step(backup, 1));
+    FailForTest("write-back", SQLITE_IOERR);
+  }
+}
+
 struct BackupFinisher {
   // Only reached when a failure is already being reported.
   void operator()(sqlite3_backup* backup) const { sqlite3_backup_finish(backup); }
@@ -431,6 +461,7 @@ void WriteBack(SqliteConnection& original, const std::string& copy) {
     Check(original.get(), sqlite3_errcode(original.get()));
     throw SqliteError(SQLITE_ERROR, "the write-back cannot start");
   }
+  FailHalfwayForTest(backup.get());
   const int stepped = sqlite3_backup_step(backup.get(), -1);
   const int finished = sqlite3_backup_finish(backup.release());
   Check(original.get(), stepped == SQLITE_DONE ? finished : stepped);

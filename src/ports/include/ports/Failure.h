@@ -7,18 +7,32 @@
 
 namespace brivanto {
 
-// A failure as the tool reports it: a signed 32-bit number and a description text.
+// A failure as the tool reports it: a signed 32-bit number and a description text. A failure
+// the database driver reported also keeps the driver's SQLSTATE and native error, which the
+// number cannot carry: every driver failure shares one number, yet a locked file must be told
+// from a statement the driver did not understand.
 class Failure : public std::runtime_error {
  public:
-  Failure(std::int32_t number, std::string description)
-      : std::runtime_error(description), number_(number), description_(std::move(description)) {}
+  Failure(std::int32_t number, std::string description, std::string sqlstate = {},
+          std::int32_t nativeError = 0)
+      : std::runtime_error(description),
+        number_(number),
+        description_(std::move(description)),
+        sqlstate_(std::move(sqlstate)),
+        nativeError_(nativeError) {}
 
   std::int32_t Number() const noexcept { return number_; }
   const std::string& Description() const noexcept { return description_; }
+  // Empty when the failure did not come from a driver diagnostic.
+  const std::string& Sqlstate() const noexcept { return sqlstate_; }
+  // 0 when the failure did not come from a driver diagnostic, or the driver gave none.
+  std::int32_t NativeError() const noexcept { return nativeError_; }
 
  private:
   std::int32_t number_;
   std::string description_;
+  std::string sqlstate_;
+  std::int32_t nativeError_;
 };
 
 namespace failure_codes {
