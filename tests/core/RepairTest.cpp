@@ -310,5 +310,19 @@ TEST_F(RepairTest, LeftoverJournalIsCopiedBesideTheBackupBeforeIt) {
   ExpectOnlyMessage(kDone, 0);
 }
 
+// A journal can also belong to another program's live transaction, and vanish on its commit
+// between the look and the copy; the file then no longer needs it.
+TEST_F(RepairTest, JournalThatVanishesBeforeTheCopyIsLeftOut) {
+  const auto journal = std::string(kDatabase) + "-journal";
+  fakes.fileSystem.files[journal] = "live journal";
+  fakes.fileSystem.onCopy = [&] { fakes.fileSystem.files.erase(journal); };
+
+  form.cmdRepair_Click();
+
+  EXPECT_EQ(fakes.fileSystem.files.count(kBackup), 1U);
+  EXPECT_EQ(fakes.fileSystem.files.count(kBackup + std::string("-journal")), 0U);
+  ExpectOnlyMessage(kDone, 0);
+}
+
 }  // namespace
 }  // namespace brivanto::testing

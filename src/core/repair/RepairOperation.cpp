@@ -85,12 +85,19 @@ class RepairRun {
     }
     // A journal left by a crashed writer holds what the file needs to be whole; the repair uses
     // it up, so the backup keeps a copy under the name the engine looks for beside it.
-    const bool withJournal =
-        services_.fileSystem.IsFile(databasePath + std::string(kJournalSuffix));
+    const auto journal = databasePath + std::string(kJournalSuffix);
+    const bool withJournal = services_.fileSystem.IsFile(journal);
     try {
-      auto backup = CopyToFreeName(databasePath, databasePath, now, withJournal);
-      if (!backup) {
-        backup = CopyToFreeName(databasePath, ShortenedFilePath(databasePath), now, withJournal);
+      std::optional<std::string> backup;
+      try {
+        backup = CopyToFreeNames(databasePath, now, withJournal);
+      } catch (const Failure&) {
+        // The journal of another program's transaction that ended meanwhile is gone: the file
+        // no longer needs it.
+        if (!withJournal || services_.fileSystem.IsFile(journal)) {
+          throw;
+        }
+        backup = CopyToFreeNames(databasePath, now, false);
       }
       if (!backup) {
         throw Failure(failure_codes::kFileAccess, "de bestandsnaam is te lang");
@@ -100,6 +107,15 @@ class RepairRun {
       throw Failure(failure.Number(),
                     "Backup " + attempted_ + " kan niet worden gemaakt: " + failure.Description());
     }
+  }
+
+  std::optional<std::string> CopyToFreeNames(const std::string& databasePath,
+                                             const ports::LocalDateTime& now, bool withJournal) {
+    auto backup = CopyToFreeName(databasePath, databasePath, now, withJournal);
+    if (!backup) {
+      backup = CopyToFreeName(databasePath, ShortenedFilePath(databasePath), now, withJournal);
+    }
+    return backup;
   }
 
   // The first free name of the series <base>.<stamp>.bak, <base>.<stamp>-2.bak, ..., or nothing
