@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/frmRepairDb.h"
 #include "support/Fakes.h"
 
@@ -208,6 +210,95 @@ TEST_F(RepairTest, LogThatCannotBeOpenedStopsEverythingAndSaysWhy) {
   EXPECT_TRUE(fakes.installer.calls.empty());
   EXPECT_TRUE(fakes.fileSystem.copies.empty());
   EXPECT_TRUE(form.Connection().Get().IsOpen());
+}
+
+// Refuses to open the logs named in `refused`, the way the root of C: refuses a standard user.
+class FileSystemRefusingLogs : public FakeFileSystem {
+ public:
+  std::unique_ptr<ports::AppendFile> OpenForAppend(const std::string& path) override {
+    if (refused.count(path) != 0) {
+      throw Failure(75, "Access denied: " + path);
+    }
+    return FakeFileSystem::OpenForAppend(path);
+  }
+  std::set<std::string> refused;
+};
+
+TEST_F(RepairTest, LogThatCannotBeOpenedFallsBackToTheSecondPathWhichTheMessageNames) {
+  const std::string primary = "c:\\repairBrivanto.log";
+  const std::string fallback = "C:\\Users\\jan\\AppData\\Local\\Brivanto\\repairBrivanto.log";
+  const struct {
+    std::string name;
+    std::set<std::string> refused;
+    std::string fallbackPath;
+    bool installerFails;
+    std::string writtenLog;  // empty: no log written and nothing repaired
+    std::string message;
+  } cases[] = {
+      {"first path opens",
+       {},
+       fallback,
+       false,
+       primary,
+       "Repareren afgerond. Logfile aangemaakt (" + primary + ")"},
+      {"fallback opens",
+       {primary},
+       fallback,
+       false,
+       fallback,
+       "Repareren afgerond. Logfile aangemaakt (" + fallback + ")"},
+      {"failure names the fallback",
+       {primary},
+       fallback,
+       true,
+       fallback,
+       "Repareren mislukt. Zie logfile (" + fallback + ")"},
+      {"no fallback",
+       {primary},
+       "",
+       false,
+       "",
+       "Repareren niet gestart. Logfile kan niet worden geopend (" + primary +
+           "): Access denied: " + primary},
+      {"neither opens",
+       {primary, fallback},
+       fallback,
+       false,
+       "",
+       "Repareren niet gestart. Logfile kan niet worden geopend (" + primary +
+           "): Access denied: " + primary + "; ook " + fallback +
+           " niet: Access denied: " + fallback},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    FakeServices run;
+    FileSystemRefusingLogs fileSystem;
+    fileSystem.refused = test.refused;
+    fileSystem.files[kDatabase] = "db";
+    run.realFileSystem = &fileSystem;
+    run.repairLogPath = primary;
+    run.installer.succeeds = !test.installerFails;
+    run.database.state.results[kLoggedOnQuery] = LoggedOn({});
+    auto services = run.Bundle();
+    services.fallbackRepairLogPath = test.fallbackPath;
+    FakeView window;
+    window.path = kDatabase;
+    app::frmRepairDb repairForm{window, services};
+
+    repairForm.cmdRepair_Click();
+
+    ASSERT_EQ(run.messageBox.shown.size(), 1U);
+    EXPECT_EQ(run.messageBox.shown[0].text, test.message);
+    for (const auto& log : {primary, fallback}) {
+      if (log == test.writtenLog) {
+        EXPECT_EQ(fileSystem.files[log].rfind(kHeader, 0), 0U) << log;
+      } else {
+        EXPECT_EQ(fileSystem.files.count(log), 0U) << log;
+      }
+    }
+    EXPECT_EQ(run.installer.calls.size(), test.writtenLog.empty() ? 0U : 1U);
+    EXPECT_EQ(fileSystem.openAppendFiles, 0);
+  }
 }
 
 TEST_F(RepairTest, LogThatFillsUpMidwayIsReportedInsteadOfSuccess) {

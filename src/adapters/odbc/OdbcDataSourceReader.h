@@ -7,17 +7,14 @@
 
 namespace brivanto::odbc {
 
-// Reads machine-wide data-source definitions through the ODBC installer library, which is
+// Reads machine-wide data-source definitions through unixODBC's installer library, which is
 // loaded when a reader is created. Only keys of the form
 // HKEY_LOCAL_MACHINE\SOFTWARE\ODBC\ODBC.INI\<data source> are known; the installer answers them
-// from the system odbc.ini (unixODBC) or the registry (Windows).
+// from the system odbc.ini. Linux only: on Windows the registry itself is read
+// (win32::Win32RegistryReaderFactory).
 class OdbcDataSourceReaderFactory final : public ports::RegistryReaderFactory {
  public:
-#ifdef _WIN32
-  static constexpr const char* kDefaultInstallerLibrary = "odbccp32.dll";
-#else
   static constexpr const char* kDefaultInstallerLibrary = "libodbcinst.so.2";
-#endif
 
   explicit OdbcDataSourceReaderFactory(std::string installerLibrary = kDefaultInstallerLibrary);
 

@@ -30,6 +30,9 @@ struct Services {
   ports::Shell& shell;
   // Where each repair appends its log block.
   std::string repairLogPath;
+  // Where the block goes when `repairLogPath` cannot be opened (a standard user may not create
+  // files in the root of C:); empty: nowhere else.
+  std::string fallbackRepairLogPath = {};
 };
 
 }  // namespace brivanto::app

@@ -206,16 +206,43 @@ RepairOutcome LogFailure(RepairLog& log, const RepairRun& run, const std::string
 }
 
 RepairOutcome RunWithLog(const RepairServices& services, database::ConnectionHolder& connection,
-                         const std::string& databasePath, RepairLog& log) {
+                         const std::string& databasePath, RepairLog& log,
+                         const std::string& logPath) {
   RepairRun run(services, connection, log);
   try {
     run.Run(databasePath);
     log.Close();
-    return {true, FinishedMessage(services.logPath), {}};
+    return {true, FinishedMessage(logPath), {}};
   } catch (const LogWriteFailure& failure) {
-    return LogNotWritten(run, services.logPath, failure.reason);
+    return LogNotWritten(run, logPath, failure.reason);
   } catch (const std::exception& error) {
-    return LogFailure(log, run, services.logPath, AsFailure(error));
+    return LogFailure(log, run, logPath, AsFailure(error));
+  }
+}
+
+// The opened log and its path, or the reason why neither path could be opened.
+struct OpenedLog {
+  std::unique_ptr<ports::AppendFile> file;
+  std::string path;
+  std::string failure;
+};
+
+OpenedLog OpenLog(const RepairServices& services) {
+  std::string reason;
+  try {
+    return {services.fileSystem.OpenForAppend(services.logPath), services.logPath, {}};
+  } catch (const std::exception& error) {
+    reason = error.what();
+  }
+  if (services.fallbackLogPath.empty() || services.fallbackLogPath == services.logPath) {
+    return {nullptr, services.logPath, std::move(reason)};
+  }
+  try {
+    return {
+        services.fileSystem.OpenForAppend(services.fallbackLogPath), services.fallbackLogPath, {}};
+  } catch (const std::exception& error) {
+    return {nullptr, services.logPath,
+            reason + "; ook " + services.fallbackLogPath + " niet: " + error.what()};
   }
 }
 
@@ -223,14 +250,12 @@ RepairOutcome RunWithLog(const RepairServices& services, database::ConnectionHol
 
 RepairOutcome RepairDatabase(const RepairServices& services, database::ConnectionHolder& connection,
                              const std::string& databasePath) {
-  std::unique_ptr<ports::AppendFile> file;
-  try {
-    file = services.fileSystem.OpenForAppend(services.logPath);
-  } catch (const std::exception& error) {
-    return Failed(LogNotOpenedMessage(services.logPath, error.what()));
+  auto opened = OpenLog(services);
+  if (!opened.file) {
+    return Failed(LogNotOpenedMessage(opened.path, opened.failure));
   }
-  RepairLog log(std::move(file));
-  return RunWithLog(services, connection, databasePath, log);
+  RepairLog log(std::move(opened.file));
+  return RunWithLog(services, connection, databasePath, log, opened.path);
 }
 
 }  // namespace brivanto::repair

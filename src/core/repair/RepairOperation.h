@@ -16,6 +16,8 @@ struct RepairServices {
   ports::OdbcInstaller& installer;
   ports::Database& database;
   std::string logPath;
+  // Opened when `logPath` cannot be; empty: no second choice.
+  std::string fallbackLogPath = {};
 };
 
 struct RepairOutcome {
@@ -31,7 +33,8 @@ struct RepairOutcome {
 // rollback journal beside the backup), has the driver repair it in place and appends one
 // block to the repair log: a dated header, the users the database still records as logged on
 // and a closing line, or an error line instead of the lines after the failing step. A failure
-// after the driver repaired the file says so, with the backup's name.
+// after the driver repaired the file says so, with the backup's name. The log is `logPath`, or
+// `fallbackLogPath` when `logPath` cannot be opened; the message names the log written.
 // `connection` is the window's connection: it is released first, because the driver needs the
 // file to itself, and afterwards holds a fresh connection to the repaired file.
 RepairOutcome RepairDatabase(const RepairServices& services, database::ConnectionHolder& connection,
