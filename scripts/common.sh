@@ -10,6 +10,7 @@ readonly REQUIRED_PACKAGES=(
   unixodbc unixodbc-dev odbcinst libsqliteodbc
   libsqlite3-dev sqlite3
   googletest libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev
 )
 
 log() { printf '==> %s\n' "$*" >&2; }

@@ -116,12 +116,13 @@ void IniSettingsStore::SaveSetting(const std::string& application, const std::st
   Write(file, sections);
 }
 
-IniSettingsStore::Sections IniSettingsStore::Read(const std::filesystem::path& file) {
+IniSettingsStore::Sections IniSettingsStore::Parse(std::string_view content) {
   Sections sections;
-  std::ifstream input(file, std::ios::binary);
-  std::string line;
   std::string section;
-  while (std::getline(input, line)) {
+  while (!content.empty()) {
+    const auto end = content.find('\n');
+    std::string line(content.substr(0, end));
+    content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
     if (!line.empty() && line.back() == '\r') {
       line.pop_back();
     }
@@ -138,14 +139,26 @@ IniSettingsStore::Sections IniSettingsStore::Read(const std::filesystem::path& f
   return sections;
 }
 
-void IniSettingsStore::Write(const std::filesystem::path& file, const Sections& sections) {
-  std::ostringstream content;
+std::string IniSettingsStore::Serialise(const Sections& sections) {
+  std::string content;
   for (const auto& [section, keys] : sections) {
-    content << '[' << Escape(section, true) << "]\n";
+    content.append(1, '[').append(Escape(section, true)).append("]\n");
     for (const auto& [key, value] : keys) {
-      content << Escape(key, true) << '=' << Escape(value, false) << '\n';
+      content.append(Escape(key, true)).append(1, '=').append(Escape(value, false)).append(1, '\n');
     }
   }
+  return content;
+}
+
+IniSettingsStore::Sections IniSettingsStore::Read(const std::filesystem::path& file) {
+  std::ifstream input(file, std::ios::binary);
+  std::ostringstream content;
+  content << input.rdbuf();
+  return Parse(content.str());
+}
+
+void IniSettingsStore::Write(const std::filesystem::path& file, const Sections& sections) {
+  const auto content = Serialise(sections);
   std::error_code error;
   std::filesystem::create_directories(file.parent_path(), error);
   if (error) {
@@ -155,7 +168,7 @@ void IniSettingsStore::Write(const std::filesystem::path& file, const Sections& 
   temporary += ".new";
   {
     std::ofstream output(temporary, std::ios::binary | std::ios::trunc);
-    output << content.str();
+    output << content;
     output.close();
     if (!output) {
       const std::string reason = std::strerror(errno);

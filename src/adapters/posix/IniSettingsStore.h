@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "ports/SettingsStore.h"
 
@@ -19,7 +20,14 @@ class IniSettingsStore : public ports::SettingsStore {
 
   explicit IniSettingsStore(std::filesystem::path baseFolder = DefaultBaseFolder());
 
+  using Sections = std::map<std::string, std::map<std::string, std::string>>;
+
   std::filesystem::path FilePath(const std::string& application) const;
+
+  // The file's content and the sections it holds. Every section, key and value written with
+  // at least one key reads back unchanged; lines that are no key=value pair read as nothing.
+  static Sections Parse(std::string_view content);
+  static std::string Serialise(const Sections& sections);
 
   // A missing or unreadable file reads as an empty store.
   std::string GetSetting(const std::string& application, const std::string& section,
@@ -29,8 +37,6 @@ class IniSettingsStore : public ports::SettingsStore {
                    const std::string& key, const std::string& value) override;
 
  private:
-  using Sections = std::map<std::string, std::map<std::string, std::string>>;
-
   static Sections Read(const std::filesystem::path& file);
   static void Write(const std::filesystem::path& file, const Sections& sections);
 

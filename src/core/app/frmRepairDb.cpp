@@ -25,7 +25,6 @@ constexpr const char* kZelvorantaPattern = "kestrin*.mdb";
 
 constexpr const char* kWrongDatabaseFile =
     "Bestand is geen juist databasebestand. Selecteer een ander bestand";
-constexpr std::size_t kPatternMarkerLength = 7;
 
 // The path-change handling goes on with its next step whatever fails.
 template <typename Step>
@@ -154,10 +153,8 @@ void frmRepairDb::txtPath_OLEDragDrop(const std::optional<std::vector<std::strin
   if (!files) {
     return;
   }
-  const auto marker = text::ToLowerAscii(sDbPattern.substr(0, kPatternMarkerLength));
-  const bool forced = modifiers.shift && modifiers.ctrl && !modifiers.alt;
   for (const auto& file : *files) {
-    if (forced || text::ToLowerAscii(file).find(marker) != std::string::npos) {
+    if (AcceptsDroppedFile(sDbPattern, file, modifiers)) {
       SetPath(file);
     } else {
       ShowMessage(kWrongDatabaseFile, ports::message_box::kOk);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DropAcceptance.h"
 #include "app/Services.h"
 #include "database/ConnectionHolder.h"
 #include "ports/Failure.h"
@@ -16,12 +17,6 @@ inline constexpr const char* kApplicationTitle = "BrivantoRepairDb";
 
 // "description (number)", the way message boxes report a failure.
 std::string FailureText(const Failure& failure);
-
-struct KeyModifiers {
-  bool shift = false;
-  bool ctrl = false;
-  bool alt = false;
-};
 
 // The one window of the tool, free of any toolkit: its two variables, its load and unload
 // handling and every event handler. The frontend forwards the events of its controls here.

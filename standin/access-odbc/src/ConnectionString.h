@@ -14,6 +14,8 @@ class ConnectionAttributes {
  public:
   std::optional<std::string> Find(std::string_view keyword) const;
   void Add(std::string_view keyword, std::string value);
+  // Every keyword, in lower case, with the value that counts for it.
+  const std::map<std::string, std::string, std::less<>>& All() const { return values_; }
 
  private:
   std::map<std::string, std::string, std::less<>> values_;
