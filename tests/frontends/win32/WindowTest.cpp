@@ -11,8 +11,11 @@
 // clang-format on
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Dpi.h"
@@ -315,6 +318,40 @@ TEST_F(WindowTest, ExecuteListsTheRowsAndCopyPutsTheSelectedOnesOnTheClipboard) 
   Click("cmdClear");
   EXPECT_EQ(::SendMessageA(Control("lstResult"), LB_GETCOUNT, 0, 0), 0);
   EXPECT_EQ(Text(Control("txtQuery")), "");
+}
+
+// Another program holding the clipboard gets the user a message, and the window goes on.
+TEST_F(WindowTest, CopyWhileAnotherProgramHoldsTheClipboardSaysSoAndTheWindowGoesOn) {
+  fakes_.database.state.results["select * from t"] = testing::FakeTable{{"a"}, {{"1"}}};
+  StartWithRealParts();
+  Click("cmdMaintenance");
+  ::SetWindowTextA(Control("txtQuery"), "select * from t");
+  Click("cmdExecute");
+  const Strings lines = ListBoxLines(Control("lstResult"));
+  const auto row = std::find(lines.begin(), lines.end(), " 1") - lines.begin();
+  ::SendMessageA(Control("lstResult"), LB_SELITEMRANGE, TRUE, MAKELPARAM(row, row));
+  std::atomic<bool> held{false};
+  std::atomic<bool> release{false};
+  std::thread holder([&] {
+    if (::OpenClipboard(nullptr)) {
+      held = true;
+      while (!release) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      ::CloseClipboard();
+    }
+  });
+  while (!held) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  Click("cmdCopy");
+  release = true;
+  holder.join();
+
+  ASSERT_EQ(fakes_.messageBox.shown.size(), 1U);
+  EXPECT_EQ(fakes_.messageBox.shown[0].text.rfind("Het klembord is in gebruik", 0), 0U);
+  Click("cmdCopy");
+  EXPECT_EQ(ClipboardText(), " 1\r\n");
 }
 
 TEST_F(WindowTest, DroppedFilesReachTheLogicWithTheModifierKeysOfTheDrop) {
