@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -8,6 +9,8 @@
 #include <vector>
 
 #include "app/Services.h"
+#include "app/frmRepairDb.h"
+#include "ports/Failure.h"
 #include "ports/MessageDialog.h"
 
 namespace brivanto::app {
@@ -46,5 +49,21 @@ using ServicesWith = std::function<Services(ports::MessageDialog&)>;
 // and the rest on `out`, and answered with OK. Returns the program's exit code.
 int RunHeadlessRepair(const ServicesWith& services, const std::optional<std::string>& databasePath,
                       std::ostream& out, std::ostream& err);
+
+// The same over a program's own services (a type with Bundle(ports::MessageDialog&)), set up
+// here so that a failure to set them up (no driver manager, say) is reported like any other.
+template <typename ProgramServices>
+int RunHeadlessRepairWith(const std::optional<std::string>& databasePath, std::ostream& out,
+                          std::ostream& err) {
+  try {
+    ProgramServices services;
+    return RunHeadlessRepair(
+        [&services](ports::MessageDialog& messages) { return services.Bundle(messages); },
+        databasePath, out, err);
+  } catch (const std::exception& error) {
+    err << FailureText(AsFailure(error)) << std::endl;
+  }
+  return kExitFailure;
+}
 
 }  // namespace brivanto::app

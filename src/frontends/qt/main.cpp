@@ -29,15 +29,7 @@ int RunProgram(const std::optional<std::string>& screenshotFile) {
 // Runs without a QApplication: a repair from a script or a scheduled task may have no display.
 // Every message is printed instead of shown.
 int RunHeadless(const std::optional<std::string>& databasePath) {
-  try {
-    LinuxServices services;
-    return app::RunHeadlessRepair(
-        [&services](ports::MessageDialog& messages) { return services.Bundle(messages); },
-        databasePath, std::cout, std::cerr);
-  } catch (const std::exception& error) {
-    std::cerr << app::FailureText(AsFailure(error)) << std::endl;
-  }
-  return app::kExitFailure;
+  return app::RunHeadlessRepairWith<LinuxServices>(databasePath, std::cout, std::cerr);
 }
 
 int ReportUsageError(const std::string& error) {

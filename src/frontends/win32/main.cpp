@@ -90,15 +90,7 @@ int RunProgram(const std::optional<std::string>& screenshotFile, int showCommand
 // Runs without a window: a repair from a script or a scheduled task. Every message is printed.
 int RunHeadless(const std::optional<std::string>& databasePath) {
   JoinParentConsole();
-  try {
-    Win32Services services;
-    return app::RunHeadlessRepair(
-        [&services](ports::MessageDialog& messages) { return services.Bundle(messages); },
-        databasePath, std::cout, std::cerr);
-  } catch (const std::exception& error) {
-    std::cerr << app::FailureText(AsFailure(error)) << std::endl;
-  }
-  return app::kExitFailure;
+  return app::RunHeadlessRepairWith<Win32Services>(databasePath, std::cout, std::cerr);
 }
 
 int ReportUsage(const app::CommandLine& commandLine) {
