@@ -89,14 +89,21 @@ struct BrowseSession {
   std::intptr_t dialogWindow = 0;
 };
 
+// Answers OK only once the dialog shows the start folder: Wine fills the tree in its own time,
+// and an earlier OK would choose whatever folder it passed on the way.
 int RecordingCallback(std::intptr_t dialogWindow, std::uint32_t message,
-                      std::intptr_t /*messageParameter*/, std::intptr_t applicationData) {
+                      std::intptr_t messageParameter, std::intptr_t applicationData) {
   auto& session = *reinterpret_cast<BrowseSession*>(applicationData);
   session.messages.push_back(message);
   if (message == ports::browse_messages::kInitialized) {
     session.dialogWindow = dialogWindow;
     session.shell->SendMessageA(dialogWindow, ports::browse_messages::kSetSelection, 1,
                                 session.startFolder.c_str());
+  }
+  std::string selected(MAX_PATH, '\0');
+  if (message == ports::browse_messages::kSelectionChanged &&
+      session.shell->SHGetPathFromIDListA(messageParameter, selected) != 0 &&
+      selected.substr(0, selected.find('\0')) == session.startFolder) {
     PostMessageA(reinterpret_cast<HWND>(dialogWindow), WM_COMMAND, IDOK, 0);
   }
   return 0;
