@@ -5,11 +5,16 @@
 #   scripts/wine.sh prefix               create (or re-create) the private Wine prefix
 #   scripts/wine.sh run-tests EXE...     run each gtest exe; fails if any fails
 #   scripts/wine.sh run EXE [ARG...]     run one exe under the same session and give its status
+#   scripts/wine.sh run-odbc-tests DRIVER EXE...
+#                                        run-tests with a private unixODBC configuration that
+#                                        registers the Linux stand-in DRIVER (a .so of the exes'
+#                                        architecture) and Debian's SQLite driver
 #
 # Sourced, it defines the same steps as the functions wine_ensure_packages, wine_prepare_prefix,
-# wine_run_tests and wine_run. Everything stays in the private prefix (default build/wine-prefix,
-# WINEPREFIX overrides it); the host's own ~/.wine is never touched. Runs on one prefix are
-# serialised, because each session stops the prefix's wineserver when it ends.
+# wine_run_tests, wine_run_odbc_tests and wine_run. Everything stays in the private prefix
+# (default build/wine-prefix, WINEPREFIX overrides it); the host's own ~/.wine is never touched.
+# Runs on one prefix are serialised, because each session stops the prefix's wineserver when it
+# ends.
 #
 # Environment: WINE_TIMEOUT (seconds for one whole session, default 600); WINE_TEST_TIMEOUT
 # (seconds for one test exe, default 300); WINE_LOCALE (the host locale that gives Windows its
@@ -207,6 +212,31 @@ wine_run_tests() {
   )
 }
 
+# Wine's odbc32 hands every call to the host's unixODBC, which reads its configuration from
+# the environment the session inherits. The exes get an empty work folder (BRIVANTO_WINE_WORK, a
+# Linux path) for their databases; both are removed afterwards.
+wine_run_odbc_tests() {
+  [ "$#" -ge 2 ] || { wine_die "run-odbc-tests: DRIVER and at least one test exe are needed"; return 1; }
+  local driver=$1
+  shift
+  [ -f "$driver" ] || { wine_die "no such stand-in driver: $driver (build the Linux tree first)"; return 1; }
+  local sqlite
+  sqlite=$(ls /usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so 2>/dev/null) ||
+    { wine_die "libsqlite3odbc.so not found (package libsqliteodbc)"; return 1; }
+  local config
+  config=$(mktemp -d /tmp/brivanto-wine-odbc-XXXXXX) || return 1
+  mkdir "$config/work" || { rm -rf "$config"; return 1; }
+  printf '[Microsoft Access Driver (*.mdb)]\nDriver=%s\nSetup=%s\n\n[SQLite3 Test]\nDriver=%s\nSetup=%s\n' \
+    "$driver" "$driver" "$sqlite" "$sqlite" >"$config/odbcinst.ini"
+  : >"$config/odbc.ini"
+  : >"$config/user-odbc.ini"
+  local status=0
+  ODBCSYSINI="$config" ODBCINSTINI=odbcinst.ini ODBCINI="$config/user-odbc.ini" \
+    BRIVANTO_WINE_WORK="$config/work" wine_run_tests "$@" || status=$?
+  rm -rf "$config"
+  return "$status"
+}
+
 # Runs one exe with its arguments; its exit status is the result.
 wine_run() {
   [ "$#" -gt 0 ] || { wine_die "run: no exe given"; return 1; }
@@ -224,9 +254,10 @@ wine_main() {
     ensure-packages) wine_ensure_packages ;;
     prefix) (wine_lock_prefix && wine_prepare_prefix) ;;
     run-tests) wine_run_tests "$@" ;;
+    run-odbc-tests) wine_run_odbc_tests "$@" ;;
     run) wine_run "$@" ;;
     *)
-      sed -n '2,17p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+      sed -n '2,22p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
       return 2
       ;;
   esac
