@@ -123,8 +123,11 @@ TEST_F(RepairTest, FailedRepairRequestIsLoggedWithTheInstallersErrorAndGoesNoFur
   form.cmdRepair_Click();
 
   EXPECT_EQ(Log(), std::string(kHeader) + "Error in repair (1, General installer error)\r\n");
+  // Nothing was repaired: the window goes on with the file as it was.
+  EXPECT_TRUE(form.Connection().Get().IsOpen());
   ExpectOnlyMessage(kFailed, 16);
-  EXPECT_TRUE(fakes.database.state.opened.empty());
+  EXPECT_TRUE(fakes.database.state.executed.empty());
+  EXPECT_TRUE(fakes.database.state.recordsetOptions.empty());
 
   // A driver that refuses without giving a reason still leaves a readable line.
   fakes.installer.error = {0, ""};

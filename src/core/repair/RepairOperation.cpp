@@ -64,8 +64,13 @@ class RepairRun {
     log_.Write(HeaderLine(now));
     // An open connection of our own would keep the driver from getting the file to itself.
     connection_.Release();
-    BackUp(databasePath, now);
-    RequestRepair(databasePath);
+    try {
+      BackUp(databasePath, now);
+      RequestRepair(databasePath);
+    } catch (const std::exception&) {
+      ReopenAsBefore(databasePath);
+      throw;
+    }
     repaired_ = true;
     OpenConnection(databasePath);
     ReportLoggedOnUsers();
@@ -157,6 +162,16 @@ class RepairRun {
     auto& opened = connection_.Get();
     opened.SetCursorLocation(ports::CursorLocation::Client);
     opened.Open(database::ConnectionText(databasePath));
+  }
+
+  // Nothing was repaired, so the window goes on with the file as before the repair, instead of
+  // a console that finds no database until the path changes.
+  void ReopenAsBefore(const std::string& databasePath) {
+    try {
+      OpenConnection(databasePath);
+    } catch (const std::exception&) {  // NOLINT(bugprone-empty-catch): the repair's own failure is
+                                       // what gets reported; a file that will not open stays closed
+    }
   }
 
   void ReportLoggedOnUsers() {
