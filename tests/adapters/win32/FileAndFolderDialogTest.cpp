@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+// <shlobj.h> needs <windows.h> before it.
+#include <shlobj.h>
 
 #include <cstdint>
 #include <string>
@@ -85,26 +87,42 @@ TEST(Win32FileDialogTest, CancelledDialogReturnsFalseAndLeavesTheRecordAlone) {
 struct BrowseSession {
   Win32Shell* shell = nullptr;
   std::string startFolder;
+  std::string startFolderAnsi;
   std::vector<std::uint32_t> messages;
   std::intptr_t dialogWindow = 0;
 };
 
+// A dialog that never shows the folder is cancelled, so the test fails instead of hanging.
+void CALLBACK GiveUp(HWND dialog, UINT /*message*/, UINT_PTR /*timer*/, DWORD /*time*/) {
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
 // Answers OK only once the dialog shows the start folder: Wine fills the tree in its own time,
-// and an earlier OK would choose whatever folder it passed on the way.
+// so an early OK would choose a folder on the way, and a selection made before the tree is
+// filled may never arrive; it is asked for again until it does.
 int RecordingCallback(std::intptr_t dialogWindow, std::uint32_t message,
                       std::intptr_t messageParameter, std::intptr_t applicationData) {
+  constexpr UINT_PTR kGiveUpTimer = 1;
+  constexpr UINT kGiveUpAfterMilliseconds = 20'000;
   auto& session = *reinterpret_cast<BrowseSession*>(applicationData);
+  const auto dialog = reinterpret_cast<HWND>(dialogWindow);
   session.messages.push_back(message);
   if (message == ports::browse_messages::kInitialized) {
     session.dialogWindow = dialogWindow;
+    SetTimer(dialog, kGiveUpTimer, kGiveUpAfterMilliseconds, GiveUp);
     session.shell->SendMessageA(dialogWindow, ports::browse_messages::kSetSelection, 1,
                                 session.startFolder.c_str());
   }
   std::string selected(MAX_PATH, '\0');
-  if (message == ports::browse_messages::kSelectionChanged &&
-      session.shell->SHGetPathFromIDListA(messageParameter, selected) != 0 &&
+  if (message != ports::browse_messages::kSelectionChanged) {
+    return 0;
+  }
+  if (session.shell->SHGetPathFromIDListA(messageParameter, selected) != 0 &&
       selected.substr(0, selected.find('\0')) == session.startFolder) {
-    PostMessageA(reinterpret_cast<HWND>(dialogWindow), WM_COMMAND, IDOK, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  } else {
+    PostMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
+                 reinterpret_cast<LPARAM>(session.startFolderAnsi.c_str()));
   }
   return 0;
 }
@@ -116,7 +134,7 @@ TEST(Win32ShellTest, CallbackGetsTheDialogAndLParamAndItsSelectionIsTheChoice) {
   const std::string chosen = folder.Path() + "\\Scans Belgi\xC3\xAB";  // UTF-8
 
   Win32Shell shell;
-  BrowseSession session{&shell, chosen, {}, 0};
+  BrowseSession session{&shell, chosen, chosenAnsi, {}, 0};
   char displayName[MAX_PATH] = {};
   ports::BrowseInfoRecord record;
   record.pszDisplayName = displayName;
