@@ -2,6 +2,7 @@
 # shellcheck shell=bash
 
 readonly PROJECT_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$PROJECT_ROOT/scripts/packages.sh"
 
 readonly REQUIRED_PACKAGES=(
   g++ cmake make pkg-config
@@ -15,28 +16,8 @@ readonly REQUIRED_PACKAGES=(
 
 log() { printf '==> %s\n' "$*" >&2; }
 
-missing_packages() {
-  local package
-  for package in "${REQUIRED_PACKAGES[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-      printf '%s\n' "$package"
-    fi
-  done
-}
-
 install_missing_packages() {
-  local missing
-  mapfile -t missing < <(missing_packages)
-  if [ "${#missing[@]}" -eq 0 ]; then
-    return 0
-  fi
-  log "Installing Debian packages: ${missing[*]}"
-  local sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo=(sudo)
-  fi
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  install_missing_packages_of "${REQUIRED_PACKAGES[@]}"
 }
 
 build_preset() {

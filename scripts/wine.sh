@@ -23,6 +23,7 @@
 # shellcheck shell=bash
 
 WINE_PROJECT_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$WINE_PROJECT_ROOT/scripts/packages.sh"
 
 # Debian packages the Windows build and its tests need; ":i386" ones need the i386 architecture.
 WINE_REQUIRED_PACKAGES=(
@@ -42,40 +43,10 @@ wine_prefix_path() {
   printf '%s\n' "${WINEPREFIX:-$WINE_PROJECT_ROOT/build/wine-prefix}"
 }
 
-wine_missing_packages() {
-  local package
-  for package in "${WINE_REQUIRED_PACKAGES[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-      printf '%s\n' "$package"
-    fi
-  done
-}
-
-# Installs only what is missing; a failed install stops everything (never silently skipped).
+# Installs only what is missing (the first time about 1.5 GB, 2-3 minutes); a failed install
+# stops everything, it is never silently skipped.
 wine_ensure_packages() {
-  local missing
-  mapfile -t missing < <(wine_missing_packages)
-  if [ "${#missing[@]}" -eq 0 ]; then
-    return 0
-  fi
-  local sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || wine_die "not root and no sudo: cannot install ${missing[*]}" || return 1
-    sudo=(sudo)
-  fi
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    wine_log "Adding the i386 architecture (for wine32 and the 32-bit ODBC libraries)"
-    "${sudo[@]}" dpkg --add-architecture i386 || wine_die "dpkg --add-architecture i386 failed" || return 1
-  fi
-  wine_log "Installing Debian packages: ${missing[*]} (the first time about 1.5 GB, 2-3 minutes)"
-  "${sudo[@]}" apt-get update -qq || wine_die "apt-get update failed" || return 1
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" || wine_die "apt-get install failed: ${missing[*]}" || return 1
-  mapfile -t missing < <(wine_missing_packages)
-  if [ "${#missing[@]}" -ne 0 ]; then
-    wine_die "still missing after the install: ${missing[*]}"
-    return 1
-  fi
+  install_missing_packages_of "${WINE_REQUIRED_PACKAGES[@]}" || wine_die "the Windows toolchain or Wine cannot be installed"
 }
 
 # The shell that runs inside one Xvfb display: a persistent wineserver and a booted prefix, so
