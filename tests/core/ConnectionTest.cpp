@@ -14,8 +14,10 @@ TEST(ConnectionText, BracesOnlyPathsThatWouldNotReadBackAsOneValue) {
       {"/x/a.mdb;uid=x", "{/x/a.mdb;uid=x}"},
       {"d.mdb;DBQ=/other/secret.mdb", "{d.mdb;DBQ=/other/secret.mdb}"},
       {"{a}b.mdb", "{{a}}b.mdb}"},
-      {"/x/a}.mdb", "{/x/a}}.mdb}"},
-      {"  /srv/x.mdb ", "{  /srv/x.mdb }"},
+      {"/x/a}.mdb", "/x/a}.mdb"},
+      {"  /srv/x.mdb ", "  /srv/x.mdb "},
+      {"/x/{a}.mdb", "/x/{a}.mdb"},
+      {"{a};b}.mdb", "{{a}};b}}.mdb}"},
   };
   for (const auto& [path, value] : cases) {
     EXPECT_EQ(database::ConnectionText(path),

@@ -86,11 +86,10 @@ TEST_F(RepairTest, RequestAndQueryReachTheDriverExactly) {
   EXPECT_EQ(call.request, 2);
   EXPECT_EQ(call.driver, "Microsoft Access Driver (*.MDB)");
   EXPECT_EQ(call.attributes, Bytes("REPAIR_DB=\" C:\\a b\\x.mdb \"\0PWD=Gk58w2n7\0\0"));
-  // The fresh connection gets the path without quotes (braced for its outer blanks), on a
-  // client-side cursor.
+  // The fresh connection gets the path without quotes, blanks and all, on a client-side cursor.
   EXPECT_EQ(fakes.database.state.opened,
             std::vector<std::string>{
-                "driver={Microsoft Access Driver (*.mdb)};DBQ={ C:\\a b\\x.mdb }; pwd=Gk58w2n7;"});
+                "driver={Microsoft Access Driver (*.mdb)};DBQ= C:\\a b\\x.mdb ; pwd=Gk58w2n7;"});
   const auto& connection = static_cast<const FakeConnection&>(form.Connection().Get());
   EXPECT_EQ(connection.cursorLocation, ports::CursorLocation::Client);
   EXPECT_TRUE(connection.IsOpen());

@@ -3,12 +3,12 @@
 namespace brivanto::database {
 namespace {
 
-// A plain value would end early or be read as a braced one: a ';' can end it before a keyword,
-// a leading '{' opens a braced value, and drivers may trim blanks at either end.
+// An unbraced value runs verbatim up to the next ';', blanks and '}' included, so only a ';' in
+// the path or a '{' that would open a braced value can make the driver read another file.
+// Nothing says the Access driver reads braces in DBQ at all: a path is braced only where a
+// failed open is the alternative to opening the wrong file.
 bool NeedsBraces(std::string_view path) {
-  return path.find_first_of(";{}") != std::string_view::npos ||
-         (!path.empty() && (path.front() == ' ' || path.back() == ' ' || path.front() == '\t' ||
-                            path.back() == '\t'));
+  return path.find(';') != std::string_view::npos || (!path.empty() && path.front() == '{');
 }
 
 // ODBC's braced value: everything up to the first single '}', with "}}" standing for '}'.
