@@ -134,6 +134,46 @@ TEST_F(RepairTest, FailedRepairRequestIsLoggedWithTheInstallersErrorAndGoesNoFur
   EXPECT_NE(Log().find("Error in repair (0, De driver meldt geen reden)\r\n"), std::string::npos);
 }
 
+// Whether the driver takes the repair as request 2 is not documented: it may repair and still
+// say FALSE, or take it only as request 1. Only two refusals fail, with the one that names a
+// real obstacle rather than the request type.
+TEST_F(RepairTest, ARefusedRequestIsAskedAgainAsAddAndOnlyTwoRefusalsFail) {
+  using Answer = std::optional<ports::InstallerError>;
+  const ports::InstallerError wrongType{5, "Request 2 is not supported"};
+  const ports::InstallerError inUse{11,
+                                    "Het bestand is in gebruik bij \xC3\xA9\xC3\xA9n gebruiker"};
+  struct Case {
+    Answer config;
+    Answer add;
+    std::vector<int> requests;
+    std::string lastLine;
+  };
+  const Case cases[] = {
+      {std::nullopt, inUse, {2}, kClosing},
+      {ports::InstallerError{}, std::nullopt, {2, 1}, kClosing},
+      {wrongType, std::nullopt, {2, 1}, kClosing},
+      {wrongType, inUse, {2, 1}, "Error in repair (11, " + inUse.message + ")\r\n"},
+      {inUse, wrongType, {2, 1}, "Error in repair (11, " + inUse.message + ")\r\n"},
+      {wrongType,
+       ports::InstallerError{5, "Request 1 is not supported"},
+       {2, 1},
+       "Error in repair (5, Request 2 is not supported)\r\n"},
+  };
+  for (const auto& test : cases) {
+    fakes.installer.calls.clear();
+    fakes.installer.answers = {{2, test.config}, {1, test.add}};
+    form.cmdRepair_Click();
+
+    std::vector<int> requests;
+    for (const auto& call : fakes.installer.calls) {
+      requests.push_back(call.request);
+    }
+    EXPECT_EQ(requests, test.requests);
+    EXPECT_TRUE(Log().ends_with(test.lastLine)) << Log();
+    EXPECT_EQ(fakes.messageBox.shown.back().text, test.lastLine == kClosing ? kDone : kFailed);
+  }
+}
+
 TEST_F(RepairTest, FailingQueryOrMissingValueColumnEndsTheBlockWithTheError) {
   fakes.database.state.failures.emplace(kLoggedOnQuery, Failure(-2147217865, "no such table"));
   form.cmdRepair_Click();
@@ -298,7 +338,9 @@ TEST_F(RepairTest, LogThatCannotBeOpenedFallsBackToTheSecondPathWhichTheMessageN
         EXPECT_EQ(fileSystem.files.count(log), 0U) << log;
       }
     }
-    EXPECT_EQ(run.installer.calls.size(), test.writtenLog.empty() ? 0U : 1U);
+    // A refused request is asked once more, as ODBC_ADD_DSN.
+    const std::size_t requests = test.writtenLog.empty() ? 0U : (test.installerFails ? 2U : 1U);
+    EXPECT_EQ(run.installer.calls.size(), requests);
     EXPECT_EQ(fileSystem.openAppendFiles, 0);
   }
 }

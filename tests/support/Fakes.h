@@ -564,21 +564,25 @@ class FakeInstaller : public ports::OdbcInstaller {
     if (onCall) {
       onCall();
     }
-    lastCallFailed_ = !succeeds;
-    return succeeds;
+    const auto answer = answers.find(request);
+    lastError_ =
+        answer != answers.end() ? answer->second : (succeeds ? std::nullopt : std::optional(error));
+    return !lastError_;
   }
   // As the installer's own, the error is only there after a failed call.
   ports::InstallerError LastError() override {
-    return lastCallFailed_ ? error : ports::InstallerError{};
+    return lastError_.value_or(ports::InstallerError{});
   }
 
   std::vector<Call> calls;
   bool succeeds = true;
   ports::InstallerError error{11, "Request failed"};
+  // By request number, ahead of `succeeds`: nullopt accepts, an error refuses with it.
+  std::map<int, std::optional<ports::InstallerError>> answers;
   std::function<void()> onCall;
 
  private:
-  bool lastCallFailed_ = false;
+  std::optional<ports::InstallerError> lastError_;
 };
 
 // A folder dialog that plays a scripted session the way the system does: it calls the record's

@@ -15,6 +15,9 @@ namespace brivanto::repair {
 inline constexpr std::string_view kClosingLine = "----------------------------------";
 inline constexpr std::string_view kRepairDriver = "Microsoft Access Driver (*.MDB)";
 inline constexpr int kConfigDataSourceRequest = 2;  // ODBC_CONFIG_DSN
+inline constexpr int kAddDataSourceRequest = 1;     // ODBC_ADD_DSN
+// The installer's ODBC_ERROR_INVALID_REQUEST_TYPE: the driver does not take that request.
+inline constexpr std::int32_t kInvalidRequestType = 5;
 inline constexpr std::string_view kLoggedOnQuery =
     "Select * from tblSettings where [Section] = 'License' and [sKey] like 'LoggedOn%'";
 

@@ -144,17 +144,36 @@ class RepairRun {
     throw Failure(failure_codes::kFileAccess, "alle namen zijn al in gebruik");
   }
 
+  // What the Access driver answers to ODBC_CONFIG_DSN with REPAIR_DB and no data source is not
+  // documented: it may repair the file and still answer FALSE, or take the repair only as
+  // ODBC_ADD_DSN. A FALSE is therefore asked once more as ODBC_ADD_DSN, and only a driver that
+  // refuses both has not repaired.
   void RequestRepair(const std::string& databasePath) {
-    if (services_.installer.ConfigDataSource(kNoWindow, kConfigDataSourceRequest,
-                                             std::string(kRepairDriver),
-                                             RepairAttributes(databasePath))) {
-      return;
+    const auto attributes = RepairAttributes(databasePath);
+    std::vector<ports::InstallerError> refusals;
+    for (const int request : {kConfigDataSourceRequest, kAddDataSourceRequest}) {
+      if (services_.installer.ConfigDataSource(kNoWindow, request, std::string(kRepairDriver),
+                                               attributes)) {
+        return;
+      }
+      refusals.push_back(services_.installer.LastError());
     }
-    auto error = services_.installer.LastError();
-    if (error.message.empty()) {
-      error.message = "De driver meldt geen reden";
-    }
+    const auto error = ExplainingRefusal(refusals);
     throw Failure(error.code, error.message);
+  }
+
+  // The refusal that says why the file was not repaired: not one that only turns the request
+  // type down, when the other request met a real obstacle such as a file in use.
+  static ports::InstallerError ExplainingRefusal(
+      const std::vector<ports::InstallerError>& refusals) {
+    for (const bool skipRequestType : {true, false}) {
+      for (const auto& refusal : refusals) {
+        if (!refusal.message.empty() && !(skipRequestType && refusal.code == kInvalidRequestType)) {
+          return refusal;
+        }
+      }
+    }
+    return {refusals.empty() ? 0 : refusals.front().code, "De driver meldt geen reden"};
   }
 
   void OpenConnection(const std::string& databasePath) {
