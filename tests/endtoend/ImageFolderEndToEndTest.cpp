@@ -70,7 +70,7 @@ TEST_F(ImageFolderEndToEndTest, AMissingRowIsInsertedOnceAndThenUpdated) {
 
   Open(file);
   EXPECT_EQ(view.dir, "/srv/images 2");
-  EXPECT_TRUE(Errors().empty());
+  EXPECT_TRUE(Errors().empty()) << (Errors().empty() ? "" : Errors()[0].text);
 }
 
 TEST_F(ImageFolderEndToEndTest, OnlyTheFirstOfSeveralMatchingRowsChanges) {
@@ -87,7 +87,7 @@ TEST_F(ImageFolderEndToEndTest, OnlyTheFirstOfSeveralMatchingRowsChanges) {
   EXPECT_EQ(rows[0].value, "/new");
   EXPECT_EQ(rows[1].value, "/old/one");
   EXPECT_EQ(rows[2].value, "/old/two");
-  EXPECT_TRUE(Errors().empty());
+  EXPECT_TRUE(Errors().empty()) << (Errors().empty() ? "" : Errors()[0].text);
 }
 
 TEST_F(ImageFolderEndToEndTest, TrickyFoldersAreReadBackUnchanged) {
@@ -107,7 +107,7 @@ TEST_F(ImageFolderEndToEndTest, TrickyFoldersAreReadBackUnchanged) {
       EXPECT_EQ(DocumentPathRows(file).size(), 1U);
     }
   }
-  EXPECT_TRUE(Errors().empty());
+  EXPECT_TRUE(Errors().empty()) << (Errors().empty() ? "" : Errors()[0].text);
 }
 
 TEST_F(ImageFolderEndToEndTest, AFileWithoutTheSettingsTableIsReportedAndNothingSticks) {

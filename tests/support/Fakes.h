@@ -204,11 +204,12 @@ class FakeRecordset : public ports::Recordset {
     return static_cast<std::int32_t>(table_->rows.size());
   }
   void Close() override { closed_ = true; }
-  void UpdateField(std::string_view name, const std::string& value) override {
+  void UpdateField(std::string_view name, const std::string& value,
+                   const ports::RowKey& key) override {
     Check();
     const auto column = IndexOf(name);
     if (!writeBack) {
-      ports::Recordset::UpdateField(name, value);
+      ports::Recordset::UpdateField(name, value, key);
     }
     table_->rows.at(row_).at(column) = value;
     writeBack(row_, column, value);

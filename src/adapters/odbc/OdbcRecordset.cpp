@@ -95,12 +95,13 @@ void OdbcRecordset::Close() {
   eof_ = true;
 }
 
-void OdbcRecordset::UpdateField(std::string_view name, const std::string& value) {
+void OdbcRecordset::UpdateField(std::string_view name, const std::string& value,
+                                const ports::RowKey& key) {
   const std::size_t index = IndexOf(name);
   if (updates_ == ResultUpdates::Refused) {
     throw Failure(failure_codes::kResultNotUpdatable, "Dit resultaat is alleen-lezen geopend");
   }
-  WriteFieldBack(connection_, Statement(), index, CurrentValues(), value);
+  WriteFieldBack(connection_, Statement(), {index, CurrentValues(), key}, value);
   current_[index] = {value, false};
 }
 

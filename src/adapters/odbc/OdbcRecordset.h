@@ -31,7 +31,8 @@ class OdbcRecordset final : public ports::Recordset {
   void MoveNext() override;
   std::int32_t RecordCount() override;
   void Close() override;
-  void UpdateField(std::string_view name, const std::string& value) override;
+  void UpdateField(std::string_view name, const std::string& value,
+                   const ports::RowKey& key) override;
 
  private:
   struct Cell {

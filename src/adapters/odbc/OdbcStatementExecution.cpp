@@ -43,18 +43,47 @@ std::int32_t AffectedRows(SQLHSTMT statement) {
       std::clamp<SQLLEN>(rows, -1, std::numeric_limits<std::int32_t>::max()));
 }
 
+namespace {
+
+// The driver reads the lengths at execution time, so they live with the statement.
+struct PreparedStatement {
+  StatementHandle statement;
+  std::vector<SQLLEN> lengths;
+};
+
+PreparedStatement Prepare(SQLHDBC connection, const std::string& sql,
+                          const std::vector<TextParameter>& parameters) {
+  PreparedStatement prepared{StatementHandle::Allocate(SQL_HANDLE_DBC, connection),
+                             std::vector<SQLLEN>(parameters.size())};
+  const SQLHSTMT handle = prepared.statement.Get();
+  Check(SQLPrepare(handle, AsSqlText(sql), SQL_NTS), SQL_HANDLE_STMT, handle, "SQLPrepare");
+  for (std::size_t i = 0; i < parameters.size(); ++i) {
+    Bind(handle, static_cast<SQLUSMALLINT>(i + 1), parameters[i], prepared.lengths[i]);
+  }
+  return prepared;
+}
+
+}  // namespace
+
 std::int32_t ExecutePrepared(SQLHDBC connection, const std::string& sql,
                              const std::vector<TextParameter>& parameters) {
-  const auto statement = StatementHandle::Allocate(SQL_HANDLE_DBC, connection);
-  const SQLHSTMT handle = statement.Get();
-  Check(SQLPrepare(handle, AsSqlText(sql), SQL_NTS), SQL_HANDLE_STMT, handle, "SQLPrepare");
-  // The driver reads the lengths at execution time, so they must stay put until then.
-  std::vector<SQLLEN> lengths(parameters.size());
-  for (std::size_t i = 0; i < parameters.size(); ++i) {
-    Bind(handle, static_cast<SQLUSMALLINT>(i + 1), parameters[i], lengths[i]);
-  }
+  const auto prepared = Prepare(connection, sql, parameters);
+  const SQLHSTMT handle = prepared.statement.Get();
   CheckExecution(SQLExecute(handle), handle, "SQLExecute");
   return AffectedRows(handle);
+}
+
+std::int64_t CountPrepared(SQLHDBC connection, const std::string& sql,
+                           const std::vector<TextParameter>& parameters) {
+  const auto prepared = Prepare(connection, sql, parameters);
+  const SQLHSTMT handle = prepared.statement.Get();
+  Check(SQLExecute(handle), SQL_HANDLE_STMT, handle, "SQLExecute");
+  Check(SQLFetch(handle), SQL_HANDLE_STMT, handle, "SQLFetch");
+  SQLBIGINT count = 0;
+  SQLLEN indicator = 0;
+  Check(SQLGetData(handle, 1, SQL_C_SBIGINT, &count, sizeof count, &indicator), SQL_HANDLE_STMT,
+        handle, "SQLGetData");
+  return indicator == SQL_NULL_DATA ? 0 : static_cast<std::int64_t>(count);
 }
 
 }  // namespace brivanto::odbc

@@ -31,4 +31,8 @@ std::int32_t AffectedRows(SQLHSTMT statement);
 std::int32_t ExecutePrepared(SQLHDBC connection, const std::string& sql,
                              const std::vector<TextParameter>& parameters);
 
+// Prepares a SELECT COUNT(*) `sql` the same way and returns its count.
+std::int64_t CountPrepared(SQLHDBC connection, const std::string& sql,
+                           const std::vector<TextParameter>& parameters);
+
 }  // namespace brivanto::odbc

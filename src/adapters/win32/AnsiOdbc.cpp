@@ -84,8 +84,9 @@ class AnsiRecordset final : public ports::Recordset {
   void MoveNext() override { inner_->MoveNext(); }
   std::int32_t RecordCount() override { return inner_->RecordCount(); }
   void Close() override { inner_->Close(); }
-  void UpdateField(std::string_view name, const std::string& value) override {
-    inner_->UpdateField(ToAnsiForDisplay(name), Statement(value));
+  void UpdateField(std::string_view name, const std::string& value,
+                   const ports::RowKey& key) override {
+    inner_->UpdateField(ToAnsiForDisplay(name), Statement(value), key);
   }
 
  private:

@@ -10,7 +10,7 @@ void WriteDocumentPath(ports::Connection& connection, const std::string& folder)
     connection.ExecuteWithParameters(kInsertDocumentPath, {folder});
     return;
   }
-  settings->UpdateField("Value", folder);
+  settings->UpdateField("Value", folder, {"tblSettings", {"Section", "sKey"}});
 }
 
 }  // namespace brivanto::imagefolder

@@ -6,6 +6,8 @@
 namespace brivanto::odbc {
 namespace {
 
+const ports::RowKey kSettingsKey{"tblSettings", {"Section", "sKey"}};
+
 using testing::OdbcTestEnvironment;
 
 // The same layer against the stand-in for the Access driver, which forwards to SQLite.
@@ -54,7 +56,7 @@ TEST_F(AccessStandInTest, ParametersAndUpdateFieldWriteThrough) {
   const auto settings = connection_->OpenRecordset(
       "Select * from tblSettings where [Section] = 'Storage' and [sKey] = 'DocumentPath'",
       ports::CursorType::Dynamic, ports::LockType::Optimistic);
-  settings->UpdateField("Value", "D:\\New");
+  settings->UpdateField("Value", "D:\\New", kSettingsKey);
 
   const auto rows = OdbcTestEnvironment::ReadSettings(file_);
   ASSERT_EQ(rows.size(), 3U);

@@ -10,6 +10,8 @@
 namespace brivanto::odbc {
 namespace {
 
+const ports::RowKey kSettingsKey{"tblSettings", {"Section", "sKey"}};
+
 using testing::OdbcTestEnvironment;
 using testing::SettingsRow;
 using Rows = std::vector<std::vector<ports::FieldValue>>;
@@ -274,7 +276,7 @@ TEST_F(OdbcDatabaseTest, UpdateFieldWritesOnlyTheCurrentRow) {
       connection_->OpenRecordset("SELECT * FROM tblSettings WHERE Section = 'Users'",
                                  ports::CursorType::Dynamic, ports::LockType::Optimistic);
 
-  recordset->UpdateField("value", "D:\\O'Brien's \"map\" ë");
+  recordset->UpdateField("value", "D:\\O'Brien's \"map\" ë", kSettingsKey);
 
   EXPECT_EQ(recordset->Field("Value"), "D:\\O'Brien's \"map\" ë");
   std::vector<SettingsRow> expected = SampleRows();
@@ -290,23 +292,23 @@ TEST_F(OdbcDatabaseTest, UpdateFieldWritesOnlyTheCurrentRow) {
 
 TEST_F(OdbcDatabaseTest, UpdateFieldRefusesResultsThatCannotBeWrittenBack) {
   const auto executed = connection_->Execute(kSelectAll);
-  EXPECT_EQ(FailureNumberOf([&] { executed->UpdateField("Value", "x"); }),
+  EXPECT_EQ(FailureNumberOf([&] { executed->UpdateField("Value", "x", kSettingsKey); }),
             failure_codes::kResultNotUpdatable);
 
   const auto readOnly =
       connection_->OpenRecordset(kSelectAll, ports::CursorType::Keyset, ports::LockType::ReadOnly);
-  EXPECT_EQ(FailureNumberOf([&] { readOnly->UpdateField("Value", "x"); }),
+  EXPECT_EQ(FailureNumberOf([&] { readOnly->UpdateField("Value", "x", kSettingsKey); }),
             failure_codes::kResultNotUpdatable);
 
   const auto computed =
       connection_->OpenRecordset("SELECT Value || '!' AS Shout FROM tblSettings",
                                  ports::CursorType::Keyset, ports::LockType::Optimistic);
-  EXPECT_EQ(FailureNumberOf([&] { computed->UpdateField("Shout", "x"); }),
+  EXPECT_EQ(FailureNumberOf([&] { computed->UpdateField("Shout", "x", kSettingsKey); }),
             failure_codes::kResultNotUpdatable);
 
   const auto rows = connection_->OpenRecordset(kSelectAll, ports::CursorType::Keyset,
                                                ports::LockType::Optimistic);
-  EXPECT_EQ(FailureNumberOf([&] { rows->UpdateField("NoSuchField", "x"); }),
+  EXPECT_EQ(FailureNumberOf([&] { rows->UpdateField("NoSuchField", "x", kSettingsKey); }),
             failure_codes::kItemNotFound);
 }
 
@@ -316,7 +318,7 @@ TEST_F(OdbcDatabaseTest, UpdateFieldOfARowChangedSinceReadingFails) {
                                  ports::CursorType::Dynamic, ports::LockType::Optimistic);
   connection_->Execute("UPDATE tblSettings SET Value = 'changed' WHERE Section = 'Storage'");
 
-  EXPECT_EQ(FailureNumberOf([&] { recordset->UpdateField("Value", "mine"); }),
+  EXPECT_EQ(FailureNumberOf([&] { recordset->UpdateField("Value", "mine", kSettingsKey); }),
             failure_codes::kRowNotFound);
   EXPECT_EQ(OdbcTestEnvironment::ReadSettings(file_)[0].value, "changed");
 }

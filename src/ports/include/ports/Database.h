@@ -20,6 +20,14 @@ enum class LockType : int { ReadOnly = 1, Optimistic = 3 };
 // A field value as text; std::nullopt stands for SQL NULL.
 using FieldValue = std::optional<std::string>;
 
+// What singles out a row of a result to write it back: its table and the columns that, with the
+// row's other comparable values, identify it. The caller knows them, because a driver may not
+// tell the table or the columns a result comes from.
+struct RowKey {
+  std::string table;
+  std::vector<std::string> columns;
+};
+
 // A result of a statement. Field access reads the current row. Every operation throws Failure.
 class Recordset {
  public:
@@ -35,9 +43,11 @@ class Recordset {
   // The number of rows, as the result reports it; reading it may read the remaining rows.
   virtual std::int32_t RecordCount() = 0;
   virtual void Close() = 0;
-  // Sets the named field of the current row to `value` and writes that one row back. A result
-  // that cannot be updated throws Failure numbered failure_codes::kResultNotUpdatable.
-  virtual void UpdateField(std::string_view /*name*/, const std::string& /*value*/) {
+  // Sets the named field of the current row to `value` and writes that one row back, found by
+  // `key`. A result that cannot be updated throws Failure numbered
+  // failure_codes::kResultNotUpdatable.
+  virtual void UpdateField(std::string_view /*name*/, const std::string& /*value*/,
+                           const RowKey& /*key*/) {
     throw Failure(failure_codes::kResultNotUpdatable, "Dit resultaat kan niet worden bijgewerkt");
   }
 };
