@@ -8,7 +8,8 @@
 #   scripts/wine.sh run-odbc-tests DRIVER EXE...
 #                                        run-tests with a private unixODBC configuration that
 #                                        registers the Linux stand-in DRIVER (a .so of the exes'
-#                                        architecture) and Debian's SQLite driver
+#                                        architecture, i386 or x86_64) and Debian's SQLite driver
+#                                        of that architecture
 #
 # Sourced, it defines the same steps as the functions wine_ensure_packages, wine_prepare_prefix,
 # wine_run_tests, wine_run_odbc_tests and wine_run. Everything stays in the private prefix
@@ -26,10 +27,14 @@ WINE_PROJECT_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$WINE_PROJECT_ROOT/scripts/packages.sh"
 
 # Debian packages the Windows build and its tests need; ":i386" ones need the i386 architecture.
+# The 32-bit exe under Wine reaches the host's 32-bit unixODBC, so its end-to-end tests need the
+# Linux stand-in driver built for i386 (preset linux-i386-standin): Debian's i686 cross compiler
+# with the i386 -dev packages, which install beside the amd64 ones (Multi-Arch: same).
 WINE_REQUIRED_PACKAGES=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386 fonts-wine xvfb xauth
   libodbc2:i386 libodbcinst2:i386 libsqliteodbc:i386
+  g++-i686-linux-gnu unixodbc-dev:i386 libsqlite3-dev:i386
 )
 
 wine_log() { printf '==> %s\n' "$*" >&2; }
@@ -183,17 +188,60 @@ wine_run_tests() {
   )
 }
 
-# Wine's odbc32 hands every call to the host's unixODBC, which reads its configuration from
-# the environment the session inherits. The exes get an empty work folder (BRIVANTO_WINE_WORK, a
-# Linux path) for their databases; both are removed afterwards.
+# The bytes of a file from offset $2 on, $3 of them, as one string of hex digits.
+wine_file_bytes() {
+  od -An -tx1 -v -j "$2" -N "$3" "$1" 2>/dev/null | tr -d ' \n'
+}
+
+# The architecture a Linux shared object is built for: i386, x86_64, or nothing.
+wine_elf_architecture() {
+  [ "$(wine_file_bytes "$1" 0 4)" = 7f454c46 ] || return 0
+  case $(wine_file_bytes "$1" 18 2) in
+    0300) echo i386 ;;
+    3e00) echo x86_64 ;;
+  esac
+}
+
+# The architecture a Windows exe is built for: i386, x86_64, or nothing.
+wine_pe_architecture() {
+  local header
+  [ "$(wine_file_bytes "$1" 0 2)" = 4d5a ] || return 0
+  header=$(od -An -tu4 -j 60 -N 4 "$1" 2>/dev/null | tr -d ' ')
+  [ -n "$header" ] && [ "$(wine_file_bytes "$1" "$header" 4)" = 50450000 ] || return 0
+  case $(wine_file_bytes "$1" $((header + 4)) 2) in
+    4c01) echo i386 ;;
+    6486) echo x86_64 ;;
+  esac
+}
+
+# Wine's odbc32 hands every call to the host's unixODBC of the exe's own architecture, which
+# reads its configuration from the environment the session inherits; it can load only drivers of
+# that architecture, so the stand-in, Debian's SQLite driver it forwards to, and every exe must
+# match. The exes get an empty work folder (BRIVANTO_WINE_WORK, a Linux path) for their
+# databases; both are removed afterwards.
 wine_run_odbc_tests() {
   [ "$#" -ge 2 ] || { wine_die "run-odbc-tests: DRIVER and at least one test exe are needed"; return 1; }
   local driver=$1
   shift
   [ -f "$driver" ] || { wine_die "no such stand-in driver: $driver (build the Linux tree first)"; return 1; }
-  local sqlite
-  sqlite=$(ls /usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so 2>/dev/null) ||
-    { wine_die "libsqlite3odbc.so not found (package libsqliteodbc)"; return 1; }
+  # The exes start the program from other folders, where a relative path would name nothing.
+  driver="$(cd "$(dirname "$driver")" && pwd)/$(basename "$driver")"
+  local architecture exe
+  architecture=$(wine_elf_architecture "$driver")
+  [ -n "$architecture" ] ||
+    { wine_die "$driver is not an i386 or x86_64 Linux library"; return 1; }
+  for exe in "$@"; do
+    [ ! -f "$exe" ] || [ "$(wine_pe_architecture "$exe")" = "$architecture" ] ||
+      { wine_die "$exe is not an $architecture Windows exe, as the stand-in $driver is"; return 1; }
+  done
+  # Debian's multiarch folders: i386-linux-gnu and x86_64-linux-gnu.
+  local libraries="/usr/lib/${architecture}-linux-gnu" dpkg_architecture=amd64
+  [ "$architecture" = x86_64 ] || dpkg_architecture=$architecture
+  [ -f "$libraries/libodbc.so.2" ] ||
+    { wine_die "$libraries/libodbc.so.2 not found (package libodbc2:$dpkg_architecture)"; return 1; }
+  local sqlite="$libraries/odbc/libsqlite3odbc.so"
+  [ -f "$sqlite" ] ||
+    { wine_die "$sqlite not found (package libsqliteodbc:$dpkg_architecture)"; return 1; }
   local config
   config=$(mktemp -d /tmp/brivanto-wine-odbc-XXXXXX) || return 1
   mkdir "$config/work" || { rm -rf "$config"; return 1; }
@@ -202,8 +250,10 @@ wine_run_odbc_tests() {
   : >"$config/odbc.ini"
   : >"$config/user-odbc.ini"
   local status=0
+  # The stand-in forwards to the SQLite driver registered here, whatever its build defaults to.
   ODBCSYSINI="$config" ODBCINSTINI=odbcinst.ini ODBCINI="$config/user-odbc.ini" \
-    BRIVANTO_WINE_WORK="$config/work" wine_run_tests "$@" || status=$?
+    BRIVANTO_SQLITE_ODBC_DRIVER="$sqlite" BRIVANTO_WINE_WORK="$config/work" \
+    wine_run_tests "$@" || status=$?
   rm -rf "$config"
   return "$status"
 }
@@ -228,7 +278,7 @@ wine_main() {
     run-odbc-tests) wine_run_odbc_tests "$@" ;;
     run) wine_run "$@" ;;
     *)
-      sed -n '2,22p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+      sed -n '2,23p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
       return 2
       ;;
   esac
