@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "OdbcColumns.h"
+#include "OdbcDiagnostics.h"
 #include "OdbcRowUpdate.h"
 #include "TextCompare.h"
 #include "ports/Failure.h"
@@ -20,8 +21,10 @@ SQLSMALLINT ResultColumnCount(SQLHSTMT statement) {
   return count;
 }
 
+// A driver that left no terminator filled the buffer but for its last byte, the terminator's.
 std::size_t TerminatedLength(const std::vector<char>& buffer) {
-  return static_cast<std::size_t>(std::ranges::find(buffer, '\0') - buffer.begin());
+  const auto end = std::ranges::find(buffer, '\0');
+  return end == buffer.end() ? buffer.size() - 1 : static_cast<std::size_t>(end - buffer.begin());
 }
 
 }  // namespace
@@ -163,32 +166,35 @@ bool OdbcRecordset::FetchInto(Row& row) {
   return true;
 }
 
-// SQLGetData hands out a long value in pieces: each truncated piece fills the buffer but for the
-// terminator, and reports the remaining length or SQL_NO_TOTAL.
+// SQLGetData hands out a long value in pieces; a piece that was cut short fills the buffer but
+// for the terminator and says so with SQLSTATE 01004. The length it reports is no more than a
+// bound: the Access driver may report up to twice the length of a text over 510 characters,
+// even with SQL_SUCCESS, so a piece never reaches past its terminator.
 void OdbcRecordset::ReadCell(SQLUSMALLINT column, Cell& cell) {
   cell.text.clear();
+  cell.isNull = false;
   for (;;) {
-    SQLLEN available = 0;
+    SQLLEN reported = 0;
     const SQLRETURN result = SQLGetData(Statement(), column, SQL_C_CHAR, chunk_.data(),
-                                        static_cast<SQLLEN>(chunk_.size()), &available);
+                                        static_cast<SQLLEN>(chunk_.size()), &reported);
     if (result == SQL_NO_DATA) {
       return;
     }
     Check(result, SQL_HANDLE_STMT, Statement(), "SQLGetData");
-    cell.isNull = available == SQL_NULL_DATA;
-    if (cell.isNull) {
+    if (reported == SQL_NULL_DATA) {
+      cell.isNull = true;
       return;
     }
-    const bool truncated =
-        result == SQL_SUCCESS_WITH_INFO &&
-        (available == SQL_NO_TOTAL || available >= static_cast<SQLLEN>(chunk_.size()));
+    const bool truncated = result == SQL_SUCCESS_WITH_INFO &&
+                           HasDiagnosticState(SQL_HANDLE_STMT, Statement(), "01004");
+    std::size_t piece = TerminatedLength(chunk_);
+    if (!truncated && reported >= 0) {
+      piece = std::min(piece, static_cast<std::size_t>(reported));
+    }
+    cell.text.append(chunk_.data(), piece);
     if (!truncated) {
-      cell.text.append(chunk_.data(), available == SQL_NO_TOTAL
-                                          ? TerminatedLength(chunk_)
-                                          : static_cast<std::size_t>(available));
       return;
     }
-    cell.text.append(chunk_.data(), chunk_.size() - 1);
   }
 }
 
