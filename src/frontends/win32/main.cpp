@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <exception>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -71,7 +70,8 @@ int SaveScreenshot(const Win32FormWindow& window, const std::string& file) {
     return app::kExitSuccess;
   }
   JoinParentConsole();
-  std::fprintf(stderr, "Kan de afbeelding niet opslaan: %s\n", file.c_str());
+  ConsoleStream err(stderr);
+  err << "Kan de afbeelding niet opslaan: " << file << "\n";
   return app::kExitFailure;
 }
 
@@ -90,17 +90,20 @@ int RunProgram(const std::optional<std::string>& screenshotFile, int showCommand
 // Runs without a window: a repair from a script or a scheduled task. Every message is printed.
 int RunHeadless(const std::optional<std::string>& databasePath) {
   JoinParentConsole();
-  return app::RunHeadlessRepairWith<Win32Services>(databasePath, std::cout, std::cerr);
+  ConsoleStream out(stdout);
+  ConsoleStream err(stderr);
+  return app::RunHeadlessRepairWith<Win32Services>(databasePath, out, err);
 }
 
 int ReportUsage(const app::CommandLine& commandLine) {
   JoinParentConsole();
   if (commandLine.mode == app::CommandLine::Mode::Help) {
-    std::printf("%s", app::UsageText(kLogLocationHelp).c_str());
+    ConsoleStream out(stdout);
+    out << app::UsageText(kLogLocationHelp);
     return app::kExitSuccess;
   }
-  std::fprintf(stderr, "%s\n\n%s", commandLine.error.c_str(),
-               app::UsageText(kLogLocationHelp).c_str());
+  ConsoleStream err(stderr);
+  err << commandLine.error << "\n\n" << app::UsageText(kLogLocationHelp);
   return app::kExitUsage;
 }
 
