@@ -3,12 +3,18 @@
 // Under Wine, SQLConfigDataSource loads the DLL named by the value Driver of
 // HKLM\Software\ODBC\ODBCINST.INI\<driver name> and calls its ConfigDSN; it never reaches the
 // Linux stand-in behind odbc32. So the Windows exe's repair request ends here. This library
-// checks the request as the driver would: only ODBC_CONFIG_DSN, an attribute list of key=value
-// entries (NUL-separated, ending in an empty one) with REPAIR_DB and at most PWD and UID beside
-// it, a value optionally in double quotes, and a file that exists and is a database (a SQLite
-// file, as the Linux stand-in's databases are). A refused request is posted with
-// SQLPostInstallerError and answered FALSE, so the program must report it. A well-formed request
-// for a database succeeds without touching the file: the repair itself is proven on Linux.
+// checks the request as the driver would: an attribute list of key=value entries (NUL-separated,
+// ending in an empty one) with REPAIR_DB and at most PWD, UID and DSN beside it, a value
+// optionally in double quotes, and a file that exists and is a database (a SQLite file, as the
+// Linux stand-in's databases are). A refused request is posted with SQLPostInstallerError and
+// answered FALSE, so the program must report it. A well-formed request for a database is answered
+// without touching the file: the repair itself is proven on Linux.
+//
+// Which requests repair, and what they answer, "SQLConfigDataSource (Access Driver)" leaves open;
+// BRIVANTO_STANDIN_REPAIR_ANSWER chooses as for the Linux stand-in (this library exists for tests
+// only, so it always reads it): false-after-repair (default: ODBC_ADD_DSN answers TRUE,
+// ODBC_CONFIG_DSN FALSE without posting anything), add-only (ODBC_CONFIG_DSN is refused),
+// config (ODBC_ADD_DSN is refused) or refuse-both.
 //
 // The path reaches CreateFileA as the program sent it; under Wine a Linux path such as
 // "/tmp/x.mdb" names the file on the current drive, which is Z: (the host's root) when the
@@ -19,6 +25,7 @@
 #include <odbcinst.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -57,18 +64,39 @@ std::string WithoutQuotes(std::string_view value) {
   return std::string(value);
 }
 
-std::string DatabaseToRepair(WORD request, const char* attributes) {
-  if (request != ODBC_CONFIG_DSN) {
-    throw Refusal{ODBC_ERROR_INVALID_REQUEST_TYPE,
-                  "Request " + std::to_string(request) + " is not supported"};
+enum class Answer { kRepairAndSucceed, kRepairAndReturnFalse, kRefuse };
+
+std::string_view RepairAnswerSetting() {
+  const char* setting = std::getenv("BRIVANTO_STANDIN_REPAIR_ANSWER");
+  return setting != nullptr ? setting : "false-after-repair";
+}
+
+Answer AnswerTo(WORD request) {
+  const std::string_view setting = RepairAnswerSetting();
+  const bool refuse_both = setting == "refuse-both";
+  if (request == ODBC_ADD_DSN) {
+    return refuse_both || setting == "config" ? Answer::kRefuse : Answer::kRepairAndSucceed;
   }
+  if (request != ODBC_CONFIG_DSN || refuse_both || setting == "add-only") {
+    return Answer::kRefuse;
+  }
+  return setting == "config" ? Answer::kRepairAndSucceed : Answer::kRepairAndReturnFalse;
+}
+
+// PWD and UID come with every request of the program; a DSN is ignored beside REPAIR_DB, as the
+// driver ignores it beside COMPACT_DB and CREATE_DB.
+bool Accepted(const std::string& key) {
+  return key == "repair_db" || key == "pwd" || key == "uid" || key == "dsn";
+}
+
+std::string DatabaseToRepair(const char* attributes) {
   std::optional<std::string> database;
   for (const char* entry = attributes != nullptr ? attributes : ""; *entry != '\0';
        entry += std::strlen(entry) + 1) {
     const std::string_view pair(entry);
     const auto equals = pair.find('=');
     const std::string key = Lower(pair.substr(0, equals));
-    if (equals == std::string_view::npos || (key != "repair_db" && key != "pwd" && key != "uid")) {
+    if (equals == std::string_view::npos || !Accepted(key)) {
       throw Refusal{ODBC_ERROR_INVALID_KEYWORD_VALUE,
                     "The attribute '" + std::string(pair) + "' is not supported"};
     }
@@ -104,8 +132,14 @@ void CheckIsDatabase(const std::string& path) {
 extern "C" BOOL WINAPI ConfigDSN(HWND /*parent*/, WORD request, LPCSTR /*driver*/,
                                  LPCSTR attributes) {
   try {
-    CheckIsDatabase(DatabaseToRepair(request, attributes));
-    return TRUE;
+    const Answer answer = AnswerTo(request);
+    if (answer == Answer::kRefuse) {
+      throw Refusal{ODBC_ERROR_INVALID_REQUEST_TYPE,
+                    "Request " + std::to_string(request) + " is not supported"};
+    }
+    CheckIsDatabase(DatabaseToRepair(attributes));
+    // A FALSE after a repair that would have gone well has nothing to post.
+    return answer == Answer::kRepairAndSucceed ? TRUE : FALSE;
   } catch (const Refusal& refusal) {
     // The posted error is the only report there is; a failed post leaves nothing else to tell.
     static_cast<void>(SQLPostInstallerError(refusal.code, (kPrefix + refusal.text).c_str()));

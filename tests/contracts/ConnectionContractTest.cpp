@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "ContractWorld.h"
-#include "OdbcDatabase.h"
+#include "AccessDriver.h"
+#include "Windows1252.h"
 #include "OdbcTestEnvironment.h"
 #include "support/Fakes.h"
 
@@ -65,7 +66,7 @@ class FakeWorld : public DatabaseWorld {
 class OdbcWorld : public DatabaseWorld {
  public:
   OdbcWorld() : file_(environment_.CreateSettingsDatabase("contract.mdb", kRows)) {}
-  ports::Database& Database() override { return database_; }
+  ports::Database& Database() override { return access_.database; }
   std::string ConnectionText() const override {
     return OdbcTestEnvironment::AccessConnectionText(file_);
   }
@@ -77,7 +78,8 @@ class OdbcWorld : public DatabaseWorld {
  private:
   OdbcTestEnvironment environment_;  // first: the private ODBC configuration
   std::filesystem::path file_;
-  odbc::OdbcDatabase database_;
+  odbc::Windows1252 codePage_;
+  odbc::AccessDriver access_{codePage_};
 };
 
 class ConnectionContract : public ::testing::TestWithParam<WorldMaker<DatabaseWorld>> {

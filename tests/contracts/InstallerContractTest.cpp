@@ -64,8 +64,9 @@ class InstallerContract : public ::testing::TestWithParam<WorldMaker<InstallerWo
     world = GetParam().make();
   }
   bool Repair(bool repairable) {
+    // The request that repairs and answers TRUE whatever the driver makes of the other one.
     return world->Installer().ConfigDataSource(
-        0, repair::kConfigDataSourceRequest, std::string(repair::kRepairDriver),
+        0, repair::kAddDataSourceRequest, std::string(repair::kRepairDriver),
         repair::RepairAttributes(world->Database(repairable)));
   }
   std::unique_ptr<InstallerWorld> world;

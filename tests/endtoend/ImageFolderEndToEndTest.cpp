@@ -31,6 +31,15 @@ class ImageFolderEndToEndTest : public RealDatabaseWindow {
     fakes.shell.choice = folder;
     form->btnSelectImagePath_Click();
   }
+  fs::path CreateSqlite(const std::string& sql) {
+    const auto file =
+        environment.WorkDirectory() / (OdbcTestEnvironment::UniqueName("Db") + ".mdb");
+    sqlite3* raw = nullptr;
+    EXPECT_EQ(sqlite3_open(file.string().c_str(), &raw), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    sqlite3_close(raw);
+    return file;
+  }
   std::vector<ShownMessage> Errors() const {
     std::vector<ShownMessage> errors;
     for (const auto& message : fakes.messageBox.shown) {
@@ -90,6 +99,51 @@ TEST_F(ImageFolderEndToEndTest, OnlyTheFirstOfSeveralMatchingRowsChanges) {
   EXPECT_TRUE(Errors().empty()) << (Errors().empty() ? "" : Errors()[0].text);
 }
 
+// The Access driver may name no base table or column, cannot search a Memo, and writes a float
+// in the regional number format: the folder is still written, into the first matching row only,
+// and rows it cannot tell apart are left alone.
+TEST_F(ImageFolderEndToEndTest, TheFirstMatchingRowChangesWhateverTheDriverSaysOfItsColumns) {
+  const char* const schema =
+      "CREATE TABLE tblSettings(Id integer, Section text, sKey text, Value memo, Amount double, "
+      "Scan blob);";
+  const char* const rows =
+      "INSERT INTO tblSettings VALUES(1, 'Storage', 'DocumentPath', '/old/one', 1.5, x'00ff');"
+      "INSERT INTO tblSettings VALUES(2, 'Storage', 'Other', '/old/one', 1.5, x'00ff');"
+      "INSERT INTO tblSettings VALUES(3, 'Storage', 'DocumentPath', '/old/two', 2.5, x'01');";
+  for (const char* baseNames : {"empty", "given"}) {
+    for (const char* memo : {"refuse", "compare"}) {
+      for (const char* decimal : {"comma", "point"}) {
+        SCOPED_TRACE(std::string(baseNames) + " " + memo + " " + decimal);
+        const ScopedEnvironment names("BRIVANTO_STANDIN_BASE_NAMES", baseNames);
+        const ScopedEnvironment memos("BRIVANTO_STANDIN_MEMO_COMPARE", memo);
+        const ScopedEnvironment floats("BRIVANTO_STANDIN_DECIMAL_SEPARATOR", decimal);
+        const auto file = CreateSqlite(std::string(schema) + rows);
+        Open(file);
+        Choose("/new");
+        const auto written = OdbcTestEnvironment::ReadSettings(file);
+        ASSERT_EQ(written.size(), 3U);
+        EXPECT_EQ(written[0].value, "/new");
+        EXPECT_EQ(written[1].value, "/old/one");
+        EXPECT_EQ(written[2].value, "/old/two");
+        EXPECT_TRUE(Errors().empty()) << (Errors().empty() ? "" : Errors()[0].text);
+
+        // Without the Id the two DocumentPath rows differ only where no match can look.
+        const auto alike = CreateSqlite(
+            "CREATE TABLE tblSettings(Section text, sKey text, Value memo);"
+            "INSERT INTO tblSettings VALUES('Storage', 'DocumentPath', '/old/one');"
+            "INSERT INTO tblSettings VALUES('Storage', 'DocumentPath', '/old/two');");
+        Open(alike);
+        Choose("/new");
+        EXPECT_EQ(view.dir, "/old/one");
+        EXPECT_EQ(DocumentPathRows(alike)[0].value, "/old/one");
+        EXPECT_EQ(DocumentPathRows(alike)[1].value, "/old/two");
+        ASSERT_EQ(Errors().size(), 1U);
+        fakes.messageBox.shown.clear();
+      }
+    }
+  }
+}
+
 TEST_F(ImageFolderEndToEndTest, TrickyFoldersAreReadBackUnchanged) {
   const std::vector<std::string> folders = {
       "/srv/d'Artagnan", "/srv/\"quoted\"", "/srv/a; drop table tblSettings",
@@ -111,11 +165,7 @@ TEST_F(ImageFolderEndToEndTest, TrickyFoldersAreReadBackUnchanged) {
 }
 
 TEST_F(ImageFolderEndToEndTest, AFileWithoutTheSettingsTableIsReportedAndNothingSticks) {
-  const auto file = environment.WorkDirectory() / "geen-instellingen.mdb";
-  sqlite3* raw = nullptr;
-  ASSERT_EQ(sqlite3_open(file.string().c_str(), &raw), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(raw, "CREATE TABLE other(x text)", nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(raw);
+  const auto file = CreateSqlite("CREATE TABLE other(x text)");
   Open(file);
   view.dir = "/shown/before";
 

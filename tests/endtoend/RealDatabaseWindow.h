@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "OdbcDatabase.h"
+#include "AccessDriver.h"
 #include "OdbcTestEnvironment.h"
 #include "StandardFileSystem.h"
+#include "Windows1252.h"
 #include "app/frmRepairDb.h"
 #include "support/Fakes.h"
 
@@ -23,12 +24,12 @@ class RealDatabaseWindow : public ::testing::Test {
     if (!OdbcTestEnvironment::AccessStandInBuilt()) {
       GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
     }
-    database.emplace();
+    access.emplace(codePage);
     form.emplace(view, Services());
   }
 
   app::Services Services() {
-    fakes.realDatabase = &*database;
+    fakes.realDatabase = &access->database;
     fakes.realFileSystem = &fileSystem;
     return fakes.Bundle();
   }
@@ -44,7 +45,8 @@ class RealDatabaseWindow : public ::testing::Test {
 
   // Constructed first: it points the ODBC configuration at a private directory.
   OdbcTestEnvironment environment;
-  std::optional<odbc::OdbcDatabase> database;
+  odbc::Windows1252 codePage;
+  std::optional<odbc::AccessDriver> access;
   posix::StandardFileSystem fileSystem;
   FakeServices fakes;
   FakeView view;

@@ -6,10 +6,10 @@
 #include <iterator>
 #include <sstream>
 
-#include "OdbcDatabase.h"
-#include "OdbcInstallerLibrary.h"
+#include "AccessDriver.h"
 #include "OdbcTestEnvironment.h"
 #include "StandardFileSystem.h"
+#include "Windows1252.h"
 #include "app/HeadlessRepair.h"
 #include "app/frmRepairDb.h"
 #include "support/Fakes.h"
@@ -44,13 +44,13 @@ class RepairEndToEndTest : public ::testing::Test {
                                                {"License", "Serial", "X-1"}});
     broken = environment.WorkDirectory() / "a b" / "kapot.mdb";
     std::ofstream(broken, std::ios::binary) << std::string(4096, 'x');
-    database.emplace();
+    access.emplace(codePage);
   }
 
   app::Services RealServices() {
-    fakes.realDatabase = &*database;
+    fakes.realDatabase = &access->database;
     fakes.realFileSystem = &fileSystem;
-    fakes.realInstaller = &installer;
+    fakes.realInstaller = &access->installer;
     fakes.repairLogPath = LogPath().string();
     return fakes.Bundle();
   }
@@ -65,9 +65,9 @@ class RepairEndToEndTest : public ::testing::Test {
 
   // Constructed first: it points the ODBC configuration at a private directory.
   OdbcTestEnvironment environment;
-  std::optional<odbc::OdbcDatabase> database;
+  odbc::Windows1252 codePage;
+  std::optional<odbc::AccessDriver> access;
   posix::StandardFileSystem fileSystem;
-  odbc::OdbcInstallerLibrary installer;
   FakeServices fakes;
   FakeView view;
   fs::path demo;

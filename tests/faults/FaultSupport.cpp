@@ -124,14 +124,6 @@ SqliteLock::~SqliteLock() {
   sqlite3_close_v2(db_);
 }
 
-ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-  ::setenv(name, value.c_str(), 1);
-}
-
-ScopedEnvironment::~ScopedEnvironment() {
-  ::unsetenv(name_.c_str());
-}
-
 std::unique_ptr<ports::AppendFile> FaultyFileSystem::OpenForAppend(const std::string& path) {
   struct Counting : ports::AppendFile {
     std::unique_ptr<ports::AppendFile> real;

@@ -32,18 +32,6 @@ class SqliteLock {
   ::sqlite3* db_ = nullptr;
 };
 
-// Sets an environment variable for as long as it lives.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const std::string& value);
-  ~ScopedEnvironment();
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  std::string name_;
-};
-
 // The real file system, with one fault injected where a test asks for it.
 class FaultyFileSystem : public ports::FileSystem {
  public:

@@ -13,10 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include "AccessDriver.h"
 #include "FaultSupport.h"
-#include "OdbcDatabase.h"
-#include "OdbcInstallerLibrary.h"
 #include "OdbcTestEnvironment.h"
+#include "Windows1252.h"
 #include "app/frmRepairDb.h"
 #include "repair/RepairLog.h"
 #include "support/Fakes.h"
@@ -28,6 +28,9 @@ namespace fs = std::filesystem;
 
 constexpr const char* kStamp = ".20261208-140509";
 constexpr const char* kFailed = "Repareren mislukt. Zie logfile (";
+// The driver's text, in its code page and back in UTF-8 for the log.
+constexpr const char* kInUse =
+    "in gebruik door een ander programma of een andere verbinding. Be\xC3\xABindig die";
 constexpr const char* kRepairedIncomplete = "De database is gerepareerd (kopie: ";
 constexpr const char* kLogNotWritten = "Repareren mislukt. Logfile kan niet worden geschreven (";
 constexpr const char* kDone = "Repareren afgerond. Logfile aangemaakt (";
@@ -70,11 +73,11 @@ class RepairFaultTest : public ::testing::TestWithParam<Step> {
         database,
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
         "INSERT INTO tblSettings SELECT 'Filler', 'Row' || i, hex(randomblob(40)) FROM n");
-    odbc.emplace();
-    faultyDatabase.emplace(*odbc);
+    access.emplace(codePage);
+    faultyDatabase.emplace(access->database);
     fakes.realDatabase = &*faultyDatabase;
     fakes.realFileSystem = &fileSystem;
-    fakes.realInstaller = &installer;
+    fakes.realInstaller = &access->installer;
     fakes.repairLogPath = (environment.WorkDirectory() / "state/repair.log").string();
     form.emplace(view, fakes.Bundle());
     view.path = database;
@@ -91,10 +94,10 @@ class RepairFaultTest : public ::testing::TestWithParam<Step> {
 
   OdbcTestEnvironment environment;  // first: the private ODBC configuration
   std::string database;
-  std::optional<odbc::OdbcDatabase> odbc;
+  odbc::Windows1252 codePage;
+  std::optional<odbc::AccessDriver> access;
   std::optional<FaultyDatabase> faultyDatabase;
   FaultyFileSystem fileSystem;
-  odbc::OdbcInstallerLibrary installer;
   FakeServices fakes;
   FakeView view;
   std::optional<app::frmRepairDb> form;
@@ -174,8 +177,8 @@ const Step kSteps[] = {
      kDone, kClosing, 2},
     {"RequestOnAFileAnotherProgramLocked",
      [](RepairFaultTest& t) { t.otherProgram.emplace(t.database); }, kFailed,
-     "is in use by another program or connection", 1},
-    {"StandInLock", kNoFault, kFailed, "is in use by another program or connection", 1, "lock"},
+     kInUse, 1},
+    {"StandInLock", kNoFault, kFailed, kInUse, 1, "lock"},
     {"StandInIntegrityCheck", kNoFault, kDone, kClosing, 1, "integrity"},
     {"StandInRebuild", kNoFault, kFailed,
      "the system failed to rebuild the database (injected failure at rebuild)", 1, "rebuild"},

@@ -32,7 +32,7 @@ class ScriptedFaultTest : public RealDatabaseWindow {
                .string();
   }
   Failure OpenFailure(const std::string& path) {
-    auto connection = database->CreateConnection();
+    auto connection = access->database.CreateConnection();
     try {
       connection->Open(OdbcTestEnvironment::AccessConnectionText(path));
     } catch (const Failure& failure) {

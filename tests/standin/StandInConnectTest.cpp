@@ -68,7 +68,8 @@ TEST_P(StandInAwkwardPathTest, ReadsAndWritesTheNamedFile) {
   CreateSettingsDatabase(database);
   OdbcConnection connection(environment_);
 
-  ASSERT_TRUE(SQL_SUCCEEDED(connection.Connect(AccessConnectionText(database))))
+  // The program names the file in the ANSI code page.
+  ASSERT_TRUE(SQL_SUCCEEDED(connection.Connect(AccessConnectionText(InWindows1252(database)))))
       << connection.Diagnostic().value_or(DiagnosticRecord{}).message;
   EXPECT_EQ(connection.Query(kVersionQuery), std::vector<std::string>{"42"});
   EXPECT_TRUE(connection.Query("INSERT INTO tblSettings VALUES ('Main', 'Added', 'yes')").empty());
@@ -205,8 +206,11 @@ TEST_F(StandInConnectTest, RefusesAFileLockedByAnotherProgramAndOpensItOnceFree)
     ASSERT_EQ(connection.Connect(AccessConnectionText(database)), SQL_ERROR);
     const auto diagnostic = connection.Diagnostic().value_or(DiagnosticRecord{});
     EXPECT_EQ(diagnostic.native_error, 1007);
-    EXPECT_NE(diagnostic.message.find("file already in use"), std::string::npos)
+    // In Dutch, as Windows speaks it here, and in its code page.
+    EXPECT_NE(diagnostic.message.find(InWindows1252("al in gebruik door een ander programma")),
+              std::string::npos)
         << diagnostic.message;
+    EXPECT_NE(diagnostic.message.find("Be\xEBindig"), std::string::npos) << diagnostic.message;
   }
   OdbcConnection connection(environment_);
   ASSERT_TRUE(SQL_SUCCEEDED(connection.Connect(AccessConnectionText(database))));

@@ -153,7 +153,8 @@ TEST_F(StandInRepairSafetyTest, LosesNoCommitOfAWriterDuringOverlappingRepairs) 
     for (int attempt = 0; attempt < 200 && repaired < 3; ++attempt) {
       if (Repair(Database())) {
         ++repaired;
-      } else if (const std::string message = InstallerError().text; !Contains(message, "in use")) {
+      } else if (const std::string message = InstallerError().text;
+                 !Contains(message, "in gebruik")) {
         std::cerr << message << "\n";
         return 2;
       }

@@ -1,6 +1,7 @@
 #include "StandInTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <linux/capability.h>
 #include <stdlib.h>
 #include <sys/mount.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -84,6 +86,71 @@ std::optional<DiagnosticRecord> FirstDiagnostic(SQLSMALLINT type, SQLHANDLE hand
   return record;
 }
 
+std::vector<DiagnosticRecord> AllDiagnostics(SQLSMALLINT type, SQLHANDLE handle) {
+  std::vector<DiagnosticRecord> records;
+  for (SQLSMALLINT number = 1;; ++number) {
+    std::array<SQLCHAR, 6> sqlstate{};
+    std::array<SQLCHAR, 1024> message{};
+    DiagnosticRecord record;
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetDiagRec(type, handle, number, sqlstate.data(), &record.native_error,
+                                     message.data(), message.size(), &length))) {
+      return records;
+    }
+    record.sqlstate = reinterpret_cast<const char*>(sqlstate.data());
+    record.message = reinterpret_cast<const char*>(message.data());
+    records.push_back(record);
+  }
+}
+
+std::vector<std::string> Sqlstates(const std::vector<DiagnosticRecord>& records) {
+  std::vector<std::string> states;
+  for (const DiagnosticRecord& record : records) {
+    states.push_back(record.sqlstate);
+  }
+  return states;
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, std::optional<std::string> value)
+    : name_(name) {
+  if (const char* previous = std::getenv(name)) {
+    previous_ = previous;
+  }
+  if (value) {
+    ::setenv(name, value->c_str(), 1);
+  } else {
+    ::unsetenv(name);
+  }
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  if (previous_) {
+    ::setenv(name_.c_str(), previous_->c_str(), 1);
+  } else {
+    ::unsetenv(name_.c_str());
+  }
+}
+
+std::string InWindows1252(const std::string& utf8) {
+  const iconv_t converter = ::iconv_open("WINDOWS-1252", "UTF-8");
+  if (converter == reinterpret_cast<iconv_t>(-1)) {
+    throw std::system_error(errno, std::generic_category(), "iconv_open");
+  }
+  std::string in = utf8;
+  std::string out(utf8.size(), '\0');
+  char* in_pointer = in.data();
+  char* out_pointer = out.data();
+  size_t in_left = in.size();
+  size_t out_left = out.size();
+  const size_t converted = ::iconv(converter, &in_pointer, &in_left, &out_pointer, &out_left);
+  ::iconv_close(converter);
+  if (converted == static_cast<size_t>(-1)) {
+    throw std::runtime_error("not in Windows-1252: " + utf8);
+  }
+  out.resize(out.size() - out_left);
+  return out;
+}
+
 OdbcEnvironment::OdbcEnvironment(SQLULEN version) {
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle_)) ||
       !SQL_SUCCEEDED(SQLSetEnvAttr(handle_, SQL_ATTR_ODBC_VERSION,
@@ -131,8 +198,9 @@ std::vector<std::string> OdbcConnection::Query(const std::string& sql) {
   std::string text = sql;
   std::vector<std::string> rows;
   if (!SQL_SUCCEEDED(SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS))) {
-    const auto record = FirstDiagnostic(SQL_HANDLE_STMT, statement);
-    rows.push_back("error: " + (record ? record->message : std::string("?")));
+    // The Access driver puts the record that explains a failure last.
+    const std::vector<DiagnosticRecord> records = AllDiagnostics(SQL_HANDLE_STMT, statement);
+    rows.push_back("error: " + (records.empty() ? std::string("?") : records.back().message));
   } else {
     SQLSMALLINT columns = 0;
     SQLNumResultCols(statement, &columns);
@@ -142,6 +210,44 @@ std::vector<std::string> OdbcConnection::Query(const std::string& sql) {
   }
   SQLFreeHandle(SQL_HANDLE_STMT, statement);
   return rows;
+}
+
+OdbcStatement::OdbcStatement(const OdbcConnection& connection) {
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection.get(), &handle_))) {
+    throw std::runtime_error("cannot allocate an ODBC statement");
+  }
+}
+
+OdbcStatement::~OdbcStatement() {
+  SQLFreeHandle(SQL_HANDLE_STMT, handle_);
+}
+
+SQLRETURN OdbcStatement::Execute(const std::string& sql) {
+  std::string text = sql;
+  return SQLExecDirect(handle_, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS);
+}
+
+SQLRETURN OdbcStatement::Prepare(const std::string& sql) {
+  std::string text = sql;
+  return SQLPrepare(handle_, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS);
+}
+
+std::string OdbcStatement::Text(SQLUSMALLINT column) {
+  std::array<char, 8192> value{};
+  SQLLEN indicator = 0;
+  if (!SQL_SUCCEEDED(
+          SQLGetData(handle_, column, SQL_C_CHAR, value.data(), value.size(), &indicator))) {
+    return "<error>";
+  }
+  return indicator == SQL_NULL_DATA ? "<null>" : value.data();
+}
+
+ConnectedDatabase::ConnectedDatabase(const std::string& path)
+    : path_(path), connection_(environment_) {
+  CreateSettingsDatabase(path);
+  if (!SQL_SUCCEEDED(connection_.Connect(AccessConnectionText(path)))) {
+    throw std::runtime_error("cannot connect to " + path);
+  }
 }
 
 SqliteFile::SqliteFile(const std::string& path, bool create) {
@@ -219,7 +325,7 @@ std::string RepairAttributes(const std::string& database) {
 }
 
 bool Repair(const std::string& database) {
-  return SQLConfigDataSource(nullptr, ODBC_CONFIG_DSN, "Microsoft Access Driver (*.MDB)",
+  return SQLConfigDataSource(nullptr, ODBC_ADD_DSN, "Microsoft Access Driver (*.MDB)",
                              RepairAttributes(database).c_str()) != 0;
 }
 

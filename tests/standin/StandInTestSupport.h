@@ -47,6 +47,26 @@ struct DiagnosticRecord {
 };
 
 std::optional<DiagnosticRecord> FirstDiagnostic(SQLSMALLINT type, SQLHANDLE handle);
+// Every record SQLGetDiagRec hands out, in its order.
+std::vector<DiagnosticRecord> AllDiagnostics(SQLSMALLINT type, SQLHANDLE handle);
+std::vector<std::string> Sqlstates(const std::vector<DiagnosticRecord>& records);
+
+// Sets an environment variable (or unsets it, given nothing) while this lives.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, std::optional<std::string> value);
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+  ~ScopedEnvironment();
+
+ private:
+  std::string name_;
+  std::optional<std::string> previous_;
+};
+
+// UTF-8 text in the Windows-1252 code page, as glibc's iconv converts it: what an ANSI program
+// on a Dutch Windows sends for it.
+std::string InWindows1252(const std::string& utf8);
 
 class OdbcEnvironment {
  public:
@@ -72,12 +92,47 @@ class OdbcConnection {
   std::optional<DiagnosticRecord> Diagnostic() const {
     return FirstDiagnostic(SQL_HANDLE_DBC, handle_);
   }
-  // Runs a statement; returns the rows as "value|value|..." with NULL shown as "<null>".
+  // Runs a statement; returns the rows as "value|value|..." with NULL shown as "<null>", or one
+  // "error: ..." row with the message of the record that explains the failure.
   std::vector<std::string> Query(const std::string& sql);
 
  private:
   SQLHDBC handle_ = SQL_NULL_HDBC;
   bool connected_ = false;
+};
+
+class OdbcStatement {
+ public:
+  explicit OdbcStatement(const OdbcConnection& connection);
+  OdbcStatement(const OdbcStatement&) = delete;
+  OdbcStatement& operator=(const OdbcStatement&) = delete;
+  ~OdbcStatement();
+  SQLHSTMT get() const { return handle_; }
+
+  SQLRETURN Execute(const std::string& sql);
+  SQLRETURN Prepare(const std::string& sql);
+  std::vector<DiagnosticRecord> Diagnostics() const {
+    return AllDiagnostics(SQL_HANDLE_STMT, handle_);
+  }
+  // The rest of the current row's column, read with SQLGetData into SQL_C_CHAR in one piece;
+  // "<null>" for NULL.
+  std::string Text(SQLUSMALLINT column);
+
+ private:
+  SQLHSTMT handle_ = SQL_NULL_HSTMT;
+};
+
+// A connection to a settings database in `dir`, for tests of statement behaviour.
+class ConnectedDatabase {
+ public:
+  explicit ConnectedDatabase(const std::string& path);
+  const std::string& path() const { return path_; }
+  OdbcConnection& connection() { return connection_; }
+
+ private:
+  std::string path_;
+  OdbcEnvironment environment_;
+  OdbcConnection connection_;
 };
 
 // A SQLite connection used to set up and inspect database files behind the driver's back.
@@ -106,6 +161,8 @@ std::set<std::string> ListTree(const std::filesystem::path& folder);
 
 // REPAIR_DB through SQLConfigDataSource, with the attribute bytes the program sends.
 std::string RepairAttributes(const std::string& database);
+// With the request that repairs and answers TRUE under the default answer (ODBC_ADD_DSN); what
+// each request answers is what StandInRepairAnswerTest is about.
 bool Repair(const std::string& database);
 
 struct InstallerMessage {

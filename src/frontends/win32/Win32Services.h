@@ -3,10 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "AnsiOdbc.h"
+#include "AccessDriver.h"
+#include "AnsiCodePage.h"
 #include "LogLocation.h"
-#include "OdbcDatabase.h"
-#include "OdbcInstallerLibrary.h"
 #include "Win32Clipboard.h"
 #include "Win32Clock.h"
 #include "Win32FileDialog.h"
@@ -23,9 +22,19 @@ namespace brivanto::win32ui {
 struct Win32Services {
   // The window's services; a headless run speaks through its own `messages` instead of boxes.
   app::Services Bundle(ports::MessageDialog& messages) {
-    return app::Services{
-        messages, settings, registry,  database, fileSystem,    fileDialog,           clipboard,
-        clock,    ticks,    installer, shell,    repairLogPath, fallbackRepairLogPath};
+    return app::Services{messages,
+                         settings,
+                         registry,
+                         access.database,
+                         fileSystem,
+                         fileDialog,
+                         clipboard,
+                         clock,
+                         ticks,
+                         access.installer,
+                         shell,
+                         repairLogPath,
+                         fallbackRepairLogPath};
   }
   app::Services Bundle() { return Bundle(messageBox); }
 
@@ -41,15 +50,13 @@ struct Win32Services {
   win32::Win32SettingsStore settings;
   win32::Win32RegistryReaderFactory registry;
   // The Access driver speaks the ANSI code page; the core speaks UTF-8.
-  odbc::OdbcDatabase odbcDatabase;
-  win32::AnsiDatabase database{odbcDatabase};
+  win32::AnsiCodePage ansi;
+  odbc::AccessDriver access{ansi};
   win32::Win32FileSystem fileSystem;
   win32::Win32FileDialog fileDialog;
   win32::Win32Clipboard clipboard;
   win32::Win32Clock clock;
   win32::Win32TickCounter ticks;
-  odbc::OdbcInstallerLibrary odbcInstaller;
-  win32::AnsiOdbcInstaller installer{odbcInstaller};
   win32::Win32Shell shell;
   std::string repairLogPath = win32::Win32RepairLogPath();
   std::string fallbackRepairLogPath = win32::Win32FallbackRepairLogPath();

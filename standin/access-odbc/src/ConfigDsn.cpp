@@ -8,9 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "CodePage.h"
 #include "ConnectionString.h"
 #include "Messages.h"
 #include "Repair.h"
+#include "TestSwitches.h"
 
 namespace brivanto::standin {
 namespace {
@@ -26,20 +28,47 @@ struct InstallerError {
 
 void Post(DWORD code, const std::string& message) {
   // The posted error is the only report there is; if posting fails, nothing else could tell.
-  static_cast<void>(SQLPostInstallerError(code, message.c_str()));
+  static_cast<void>(SQLPostInstallerError(code, ToApplication(message).c_str()));
 }
 
 InstallerError Unsupported(DWORD code, const std::string& what) {
   return InstallerError{code, std::string(kMessagePrefix) + what +
                                   " is not supported by this stand-in; it can only repair a "
-                                  "database (ODBC_CONFIG_DSN with REPAIR_DB)."};
+                                  "database (REPAIR_DB)."};
 }
 
-// NUL-separated entries, ending with an empty one.
-std::vector<std::string_view> AttributeEntries(const char* attributes) {
-  std::vector<std::string_view> entries;
+// What a request with REPAIR_DB is answered. "SQLConfigDataSource (Access Driver)" does not say
+// which requests repair, nor what ODBC_CONFIG_DSN returns when no DSN is named
+// (BRIVANTO_STANDIN_REPAIR_ANSWER).
+enum class Answer { kRepairAndSucceed, kRepairAndReturnFalse, kRefuse };
+
+Answer AnswerTo(WORD request) {
+  const RepairAnswer setting = RepairAnswerSetting();
+  if (request == ODBC_ADD_DSN) {
+    const bool adds =
+        setting == RepairAnswer::kFalseAfterRepair || setting == RepairAnswer::kAddOnly;
+    return adds ? Answer::kRepairAndSucceed : Answer::kRefuse;
+  }
+  if (request != ODBC_CONFIG_DSN) {
+    return Answer::kRefuse;
+  }
+  switch (setting) {
+    case RepairAnswer::kFalseAfterRepair:
+      return Answer::kRepairAndReturnFalse;
+    case RepairAnswer::kConfig:
+      return Answer::kRepairAndSucceed;
+    case RepairAnswer::kAddOnly:
+    case RepairAnswer::kRefuseBoth:
+      break;
+  }
+  return Answer::kRefuse;
+}
+
+// NUL-separated entries, ending with an empty one, in the application's code page.
+std::vector<std::string> AttributeEntries(const char* attributes) {
+  std::vector<std::string> entries;
   for (const char* entry = attributes; *entry != '\0'; entry += std::strlen(entry) + 1) {
-    entries.emplace_back(entry);
+    entries.push_back(FromApplication(entry));
   }
   return entries;
 }
@@ -52,20 +81,23 @@ std::string WithoutQuotes(std::string_view value) {
   return std::string(value);
 }
 
-std::string DatabaseToRepair(WORD request, const char* attributes) {
-  if (request != ODBC_CONFIG_DSN) {
-    throw Unsupported(ODBC_ERROR_INVALID_REQUEST_TYPE, "Request " + std::to_string(request));
-  }
+// PWD and UID are accepted because the program always sends them (SQLite has no login); a DSN
+// is ignored beside REPAIR_DB as the Access driver ignores it beside COMPACT_DB and CREATE_DB.
+bool IgnoredKeyword(const std::string& keyword) {
+  return keyword == "pwd" || keyword == "uid" || keyword == "dsn";
+}
+
+std::string DatabaseToRepair(const char* attributes) {
   std::optional<std::string> database;
-  for (const std::string_view entry : AttributeEntries(attributes != nullptr ? attributes : "")) {
+  for (const std::string& text : AttributeEntries(attributes != nullptr ? attributes : "")) {
+    const std::string_view entry = text;
     const size_t equals = entry.find('=');
     const std::string keyword = AsciiLower(TrimBlanks(entry.substr(0, equals)));
     if (equals != std::string_view::npos && keyword == "repair_db") {
       if (!database) {
         database = WithoutQuotes(entry.substr(equals + 1));
       }
-    } else if (equals == std::string_view::npos || (keyword != "pwd" && keyword != "uid")) {
-      // PWD and UID are accepted because the program always sends them; SQLite has no login.
+    } else if (equals == std::string_view::npos || !IgnoredKeyword(keyword)) {
       throw Unsupported(ODBC_ERROR_INVALID_KEYWORD_VALUE,
                         "The attribute '" + std::string(entry.substr(0, equals)) + "'");
     }
@@ -83,8 +115,13 @@ extern "C" BOOL INSTAPI ConfigDSN(HWND /*parent*/, WORD request, LPCSTR /*driver
                                   LPCSTR attributes) {
   using namespace brivanto::standin;
   try {
-    RepairDatabase(DatabaseToRepair(request, attributes));
-    return kSucceeded;
+    const Answer answer = AnswerTo(request);
+    if (answer == Answer::kRefuse) {
+      throw Unsupported(ODBC_ERROR_INVALID_REQUEST_TYPE, "Request " + std::to_string(request));
+    }
+    RepairDatabase(DatabaseToRepair(attributes));
+    // A FALSE after a repair that went well has nothing to post.
+    return answer == Answer::kRepairAndSucceed ? kSucceeded : kFailed;
   } catch (const InstallerError& error) {
     Post(error.code, error.message);
   } catch (const RepairError& error) {

@@ -8,8 +8,10 @@
 #include <system_error>
 #include <utility>
 
+#include "CodePage.h"
 #include "ConnectionString.h"
 #include "DatabasePath.h"
+#include "DriverCalls.h"
 #include "Messages.h"
 #include "PendingDiagnostics.h"
 #include "SqliteDriver.h"
@@ -32,10 +34,8 @@ constexpr std::size_t kLongestSqliteUri = 511;
 enum class ProbeOutcome { kReadable, kNotADatabase, kLocked };
 
 SQLRETURN Refuse(SQLHDBC connection, SQLINTEGER native_error, const std::string& message) {
-  GetPendingDiagnostics().Set(
-      connection,
-      Diagnostic{"HY000", native_error, std::string(kMessagePrefix) + message, SQL_ERROR});
-  return SQL_ERROR;
+  return Fail(connection,
+              {Diagnostic{"HY000", native_error, std::string(kMessagePrefix) + message}});
 }
 
 std::string Quoted(const std::string& path) {
@@ -63,39 +63,12 @@ SQLRETURN RefusePath(SQLHDBC connection, const std::string& path, const Database
                     std::generic_category().message(inspected.error_number) + ".");
 }
 
-SQLCHAR* AsOdbcText(const std::string& text) {
-  // The driver only reads it; ODBC 2 era signatures lack the const.
-  return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str()));
-}
-
-class DriverStatement {
- public:
-  DriverStatement(const SqliteDriver& driver, SQLHDBC connection) : driver_(driver) {
-    if (!SQL_SUCCEEDED(Call(driver.SQLAllocHandle, SQL_HANDLE_STMT, connection, &handle_))) {
-      handle_ = SQL_NULL_HSTMT;
-    }
-  }
-  DriverStatement(const DriverStatement&) = delete;
-  DriverStatement& operator=(const DriverStatement&) = delete;
-  ~DriverStatement() {
-    if (handle_ != SQL_NULL_HSTMT) {
-      // Freeing a statement only fails for an invalid handle, which this one is not.
-      Call(driver_.SQLFreeHandle, SQL_HANDLE_STMT, handle_);
-    }
-  }
-  SQLHSTMT get() const { return handle_; }
-
- private:
-  const SqliteDriver& driver_;
-  SQLHSTMT handle_ = SQL_NULL_HSTMT;
-};
-
 // SQLite opens any file without complaint and reads it only at the first statement; the Access
 // driver refuses a file in an unknown format, or one another program has locked, when
 // connecting. Reading the schema version settles both, without writing anything. A damaged
 // database must still connect, so that it can be repaired.
 std::pair<ProbeOutcome, std::string> ProbeFile(const SqliteDriver& driver, SQLHDBC connection) {
-  const DriverStatement statement(driver, connection);
+  const DriverStatement statement(connection);
   if (statement.get() == SQL_NULL_HSTMT) {
     return {ProbeOutcome::kReadable, {}};
   }
@@ -143,8 +116,11 @@ SQLRETURN ConnectToFile(SQLHDBC connection, const std::string& path) {
   const std::string sqlite_text =
       "Database=" + uri + ";NoCreat=1;StepAPI=1;Timeout=" + std::to_string(kLockWaitMilliseconds) +
       ";";
-  const SQLRETURN rc = Call(driver.SQLDriverConnect, connection, nullptr, AsOdbcText(sqlite_text),
-                            SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+  const SQLRETURN rc = CaptureDriverRecords(
+      SQL_HANDLE_DBC, connection, connection,
+      Call(driver.SQLDriverConnect, connection, nullptr, AsOdbcText(sqlite_text), SQL_NTS, nullptr,
+           0, nullptr, SQL_DRIVER_NOPROMPT),
+      "SQLDriverConnect");
   if (!SQL_SUCCEEDED(rc)) {
     return rc;
   }
@@ -155,9 +131,12 @@ SQLRETURN ConnectToFile(SQLHDBC connection, const std::string& path) {
   // The refusal below is what the caller needs; a failing disconnect would add nothing.
   Call(driver.SQLDisconnect, connection);
   if (outcome == ProbeOutcome::kLocked) {
+    // The Access driver speaks the language of Windows, Dutch here.
     return Refuse(connection, kFileInUse,
-                  "Could not use " + Quoted(path) + "; file already in use by another program (" +
-                      reason + ").");
+                  "Kan " + Quoted(path) +
+                      " niet gebruiken: het bestand is al in gebruik door een " +
+                      "ander programma (" + reason + "). Beëindig dat programma en probeer het " +
+                      "opnieuw.");
   }
   return Refuse(
       connection, kNotADatabase,
@@ -168,7 +147,8 @@ std::string DatabaseOfDataSource(const std::string& data_source) {
   std::array<char, 4096> value{};
   const int length = SQLGetPrivateProfileString(data_source.c_str(), "DBQ", "", value.data(),
                                                 static_cast<int>(value.size()), "ODBC.INI");
-  return length > 0 ? std::string(value.data()) : std::string();
+  // On Windows the driver reads the data source through the registry's ANSI functions.
+  return length > 0 ? FromApplication(value.data()) : std::string();
 }
 
 }  // namespace

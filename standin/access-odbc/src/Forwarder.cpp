@@ -1,33 +1,66 @@
-// The exported ODBC entry points. Handles are the SQLite driver's own, passed through unchanged,
-// so the stand-in keeps no state of its own apart from the diagnostics it raises itself.
+// The exported ODBC entry points that pass through to the SQLite driver, and those for
+// connections and diagnostics. Handles are the SQLite driver's own, passed through unchanged,
+// except the descriptors SQLGetStmtAttr hands out (see Statements.h). The stand-in answers every
+// diagnostic call itself, from the records it copied (PendingDiagnostics.h).
 #include <new>
 #include <string>
 
+#include "CodePage.h"
 #include "Connect.h"
+#include "DriverCalls.h"
 #include "Messages.h"
 #include "PendingDiagnostics.h"
 #include "SqliteDriver.h"
+#include "Statements.h"
 
 namespace brivanto::standin {
 namespace {
 
-template <typename... Args>
-void OnAnyHandle(Args...) {}
-
-template <typename... Rest>
-void OnConnection(SQLHDBC connection, Rest...) {
-  GetPendingDiagnostics().Clear(connection);
+// Around each forwarded call, by the kind of handle it takes first (OdbcFunctions.h).
+template <typename Function, typename... Rest>
+SQLRETURN OnEnvironment(const char*, Function function, Rest... arguments) {
+  return Call(function, arguments...);
 }
 
-std::string TextArgument(const SQLCHAR* text, SQLINTEGER length) {
-  if (text == nullptr) {
-    return {};
+template <typename Function, typename... Rest>
+SQLRETURN OnConnection(const char* name, Function function, SQLHDBC connection, Rest... rest) {
+  GetPendingDiagnostics().Clear(connection);
+  return CaptureDriverRecords(SQL_HANDLE_DBC, connection, connection,
+                              Call(function, connection, rest...), name);
+}
+
+template <typename Function, typename... Rest>
+SQLRETURN OnStatement(const char* name, Function function, SQLHSTMT statement, Rest... rest) {
+  GetPendingDiagnostics().Clear(statement);
+  return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement,
+                              Call(function, statement, rest...), name);
+}
+
+template <typename Function, typename... Rest>
+SQLRETURN OnFetch(const char* name, Function function, SQLHSTMT statement, Rest... rest) {
+  if (const auto state = GetStatements().Find(statement)) {
+    state->character_value.reset();
   }
-  const char* characters = reinterpret_cast<const char*>(text);
-  if (length == SQL_NTS) {
-    return characters;
+  return OnStatement(name, function, statement, rest...);
+}
+
+template <typename Function, typename... Rest>
+SQLRETURN OnCursor(const char* name, Function function, SQLHSTMT statement, Rest... rest) {
+  if (const auto state = GetStatements().Find(statement)) {
+    state->ForgetResult();
   }
-  return length > 0 ? std::string(characters, static_cast<size_t>(length)) : std::string();
+  return OnStatement(name, function, statement, rest...);
+}
+
+// The SQLite driver only knows its own descriptor handles. These functions are not offered to the
+// driver manager (SQLGetFunctions), as the SQLite driver does not implement them.
+template <typename Function, typename... Rest>
+SQLRETURN OnDescriptor(const char* name, Function function, SQLHDESC descriptor, Rest... rest) {
+  const FoundDescriptor found = GetStatements().FindDescriptor(descriptor);
+  const SQLHDESC driver_descriptor = found.tag != nullptr ? found.tag->driver_handle : descriptor;
+  GetPendingDiagnostics().Clear(descriptor);
+  return CaptureDriverRecords(SQL_HANDLE_DESC, driver_descriptor, descriptor,
+                              Call(function, driver_descriptor, rest...), name);
 }
 
 SQLRETURN ReturnConnectionText(SQLHDBC connection, const std::string& text, SQLCHAR* out,
@@ -38,11 +71,21 @@ SQLRETURN ReturnConnectionText(SQLHDBC connection, const std::string& text, SQLC
   if (out == nullptr || CopyToBuffer(text, out, out_size)) {
     return rc;
   }
-  GetPendingDiagnostics().Set(
+  return Warn(
       connection,
-      Diagnostic{"01004", 0, std::string(kMessagePrefix) + "String data, right truncated.",
-                 SQL_SUCCESS_WITH_INFO});
-  return SQL_SUCCESS_WITH_INFO;
+      Diagnostic{"01004", 0, std::string(kMessagePrefix) + "String data, right truncated."});
+}
+
+// The functions the stand-in answers itself, whatever the SQLite driver says of them: the
+// diagnostics (offering SQLGetDiagRec makes unixODBC read the records in order instead of through
+// SQLError, which it sorts by SQLSTATE), the implementation row descriptor, and scroll options.
+bool AnsweredByStandIn(SQLUSMALLINT id) {
+  return id == SQL_API_SQLGETDIAGREC || id == SQL_API_SQLGETDIAGFIELD || id == SQL_API_SQLERROR ||
+         id == SQL_API_SQLGETDESCFIELD || id == SQL_API_SQLSETSCROLLOPTIONS;
+}
+
+bool Offered(const SqliteDriver& driver, SQLUSMALLINT id, bool sqlite_offers) {
+  return AnsweredByStandIn(id) || (sqlite_offers && driver.Provides(id));
 }
 
 constexpr SQLUSMALLINT kBitsPerWord = 16;
@@ -51,15 +94,18 @@ constexpr SQLUSMALLINT kOdbc2FunctionCount = 100;
 
 void MaskFunctionBitmap(const SqliteDriver& driver, SQLUSMALLINT* bitmap) {
   for (SQLUSMALLINT id = 0; id < SQL_API_ODBC3_ALL_FUNCTIONS_SIZE * kBitsPerWord; ++id) {
-    if (SQL_FUNC_EXISTS(bitmap, id) == SQL_TRUE && !driver.Provides(id)) {
-      bitmap[id / kBitsPerWord] &= static_cast<SQLUSMALLINT>(~(1U << (id % kBitsPerWord)));
+    const auto bit = static_cast<SQLUSMALLINT>(1U << (id % kBitsPerWord));
+    if (Offered(driver, id, SQL_FUNC_EXISTS(bitmap, id) == SQL_TRUE)) {
+      bitmap[id / kBitsPerWord] |= bit;
+    } else {
+      bitmap[id / kBitsPerWord] &= static_cast<SQLUSMALLINT>(~bit);
     }
   }
 }
 
 void MaskFunctionArray(const SqliteDriver& driver, SQLUSMALLINT* supported) {
   for (SQLUSMALLINT id = 0; id < kOdbc2FunctionCount; ++id) {
-    supported[id] = supported[id] != SQL_FALSE && driver.Provides(id) ? SQL_TRUE : SQL_FALSE;
+    supported[id] = Offered(driver, id, supported[id] != SQL_FALSE) ? SQL_TRUE : SQL_FALSE;
   }
 }
 
@@ -68,61 +114,107 @@ void MaskFunctions(const SqliteDriver& driver, SQLUSMALLINT function_id, SQLUSMA
     MaskFunctionBitmap(driver, supported);
   } else if (function_id == SQL_API_ALL_FUNCTIONS) {
     MaskFunctionArray(driver, supported);
-  } else if (!driver.Provides(function_id)) {
-    *supported = SQL_FALSE;
+  } else {
+    *supported = Offered(driver, function_id, *supported != SQL_FALSE) ? SQL_TRUE : SQL_FALSE;
   }
+}
+
+void ForgetConnection(SQLHDBC connection) {
+  GetPendingDiagnostics().Clear(connection);
+  GetStatements().RemoveConnection(connection);
+}
+
+SQLRETURN ConnectWithApplicationText(SQLHDBC connection, SQLCHAR* in, SQLSMALLINT in_length,
+                                     SQLCHAR* out, SQLSMALLINT out_size, SQLSMALLINT* out_length) {
+  const std::string text = TextArgument(in, in_length);
+  const SQLRETURN rc = ConnectWithText(connection, FromApplication(text));
+  if (!SQL_SUCCEEDED(rc)) {
+    return rc;
+  }
+  // The completed text is the application's own, in its own code page.
+  return ReturnConnectionText(connection, text, out, out_size, out_length, rc);
 }
 
 }  // namespace
 }  // namespace brivanto::standin
 
 using brivanto::standin::Call;
+using brivanto::standin::CaptureDriverRecords;
 using brivanto::standin::GetPendingDiagnostics;
 using brivanto::standin::GetSqliteDriver;
+using brivanto::standin::GetStatements;
 
 #define BRIVANTO_UNPARENTHESISE(...) __VA_ARGS__
-#define BRIVANTO_DEFINE_FORWARDER(prologue, name, id, params, args)    \
-  extern "C" SQLRETURN SQL_API name params {                           \
-    brivanto::standin::prologue args;                                  \
-    return Call(GetSqliteDriver().name, BRIVANTO_UNPARENTHESISE args); \
+#define BRIVANTO_DEFINE_FORWARDER(kind, name, id, params, args)                                  \
+  extern "C" SQLRETURN SQL_API name params {                                                     \
+    return brivanto::standin::kind(#name, GetSqliteDriver().name, BRIVANTO_UNPARENTHESISE args); \
   }
 BRIVANTO_FORWARDED_FUNCTIONS(BRIVANTO_DEFINE_FORWARDER)
 #undef BRIVANTO_DEFINE_FORWARDER
 #undef BRIVANTO_UNPARENTHESISE
 
 extern "C" SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* output) {
-  if (type == SQL_HANDLE_STMT || type == SQL_HANDLE_DESC) {
-    GetPendingDiagnostics().Clear(input);
+  if (type != SQL_HANDLE_STMT && type != SQL_HANDLE_DESC) {
+    return Call(GetSqliteDriver().SQLAllocHandle, type, input, output);
   }
-  return Call(GetSqliteDriver().SQLAllocHandle, type, input, output);
+  GetPendingDiagnostics().Clear(input);
+  const SQLRETURN rc = Call(GetSqliteDriver().SQLAllocHandle, type, input, output);
+  if (type == SQL_HANDLE_STMT && SQL_SUCCEEDED(rc)) {
+    GetStatements().Add(*output, input);
+  }
+  return CaptureDriverRecords(SQL_HANDLE_DBC, input, input, rc, "SQLAllocHandle");
 }
 
 extern "C" SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
-  if (type == SQL_HANDLE_DBC) {
+  const SQLRETURN rc = Call(GetSqliteDriver().SQLFreeHandle, type, handle);
+  if (SQL_SUCCEEDED(rc) && type == SQL_HANDLE_DBC) {
+    brivanto::standin::ForgetConnection(handle);
+  } else if (SQL_SUCCEEDED(rc) && type == SQL_HANDLE_STMT) {
+    GetStatements().Remove(handle);
+  } else if (SQL_SUCCEEDED(rc) && type == SQL_HANDLE_DESC) {
     GetPendingDiagnostics().Clear(handle);
   }
-  return Call(GetSqliteDriver().SQLFreeHandle, type, handle);
+  return rc;
 }
 
 extern "C" SQLRETURN SQL_API SQLFreeConnect(SQLHDBC connection) {
+  const SQLRETURN rc = Call(GetSqliteDriver().SQLFreeConnect, connection);
+  if (SQL_SUCCEEDED(rc)) {
+    brivanto::standin::ForgetConnection(connection);
+  }
+  return rc;
+}
+
+// Disconnecting frees the connection's statements in the SQLite driver.
+extern "C" SQLRETURN SQL_API SQLDisconnect(SQLHDBC connection) {
   GetPendingDiagnostics().Clear(connection);
-  return Call(GetSqliteDriver().SQLFreeConnect, connection);
+  const SQLRETURN rc = Call(GetSqliteDriver().SQLDisconnect, connection);
+  if (SQL_SUCCEEDED(rc)) {
+    GetStatements().RemoveConnection(connection);
+  }
+  return CaptureDriverRecords(SQL_HANDLE_DBC, connection, connection, rc, "SQLDisconnect");
 }
 
 extern "C" SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle,
                                         SQLSMALLINT completion) {
-  if (type == SQL_HANDLE_DBC) {
-    GetPendingDiagnostics().Clear(handle);
+  if (type != SQL_HANDLE_DBC) {
+    return Call(GetSqliteDriver().SQLEndTran, type, handle, completion);
   }
-  return Call(GetSqliteDriver().SQLEndTran, type, handle, completion);
+  GetPendingDiagnostics().Clear(handle);
+  return CaptureDriverRecords(SQL_HANDLE_DBC, handle, handle,
+                              Call(GetSqliteDriver().SQLEndTran, type, handle, completion),
+                              "SQLEndTran");
 }
 
 extern "C" SQLRETURN SQL_API SQLTransact(SQLHENV environment, SQLHDBC connection,
                                          SQLUSMALLINT completion) {
-  if (connection != SQL_NULL_HDBC) {
-    GetPendingDiagnostics().Clear(connection);
+  if (connection == SQL_NULL_HDBC) {
+    return Call(GetSqliteDriver().SQLTransact, environment, connection, completion);
   }
-  return Call(GetSqliteDriver().SQLTransact, environment, connection, completion);
+  GetPendingDiagnostics().Clear(connection);
+  return CaptureDriverRecords(
+      SQL_HANDLE_DBC, connection, connection,
+      Call(GetSqliteDriver().SQLTransact, environment, connection, completion), "SQLTransact");
 }
 
 extern "C" SQLRETURN SQL_API SQLDriverConnect(SQLHDBC connection, SQLHWND /*window*/, SQLCHAR* in,
@@ -131,12 +223,8 @@ extern "C" SQLRETURN SQL_API SQLDriverConnect(SQLHDBC connection, SQLHWND /*wind
                                               SQLUSMALLINT /*completion: nothing to prompt for*/) {
   GetPendingDiagnostics().Clear(connection);
   try {
-    const std::string text = brivanto::standin::TextArgument(in, in_length);
-    const SQLRETURN rc = brivanto::standin::ConnectWithText(connection, text);
-    if (!SQL_SUCCEEDED(rc)) {
-      return rc;
-    }
-    return brivanto::standin::ReturnConnectionText(connection, text, out, out_size, out_length, rc);
+    return brivanto::standin::ConnectWithApplicationText(connection, in, in_length, out, out_size,
+                                                         out_length);
   } catch (const std::bad_alloc&) {
     return SQL_ERROR;
   }
@@ -149,51 +237,59 @@ extern "C" SQLRETURN SQL_API SQLConnect(SQLHDBC connection, SQLCHAR* data_source
   GetPendingDiagnostics().Clear(connection);
   try {
     return brivanto::standin::ConnectToDataSource(
-        connection, brivanto::standin::TextArgument(data_source, data_source_length));
+        connection, brivanto::standin::FromApplication(
+                        brivanto::standin::TextArgument(data_source, data_source_length)));
   } catch (const std::bad_alloc&) {
     return SQL_ERROR;
   }
 }
 
+// The environment has no records of the stand-in's; its own come from the SQLite driver.
 extern "C" SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
                                            SQLCHAR* sqlstate, SQLINTEGER* native_error,
                                            SQLCHAR* text, SQLSMALLINT text_size,
                                            SQLSMALLINT* text_length) {
-  if (type == SQL_HANDLE_DBC) {
-    if (const auto pending = GetPendingDiagnostics().Find(handle)) {
-      if (record != 1) {
-        return record < 1 ? SQL_ERROR : SQL_NO_DATA;
-      }
-      return brivanto::standin::WriteRecord(*pending, sqlstate, native_error, text, text_size,
-                                            text_length);
-    }
+  if (type == SQL_HANDLE_ENV) {
+    return Call(GetSqliteDriver().SQLGetDiagRec, type, handle, record, sqlstate, native_error, text,
+                text_size, text_length);
   }
-  return Call(GetSqliteDriver().SQLGetDiagRec, type, handle, record, sqlstate, native_error, text,
-              text_size, text_length);
+  if (record < 1) {
+    return SQL_ERROR;
+  }
+  const auto area = GetPendingDiagnostics().Find(handle);
+  if (!area || static_cast<size_t>(record) > area->records.size()) {
+    return SQL_NO_DATA;
+  }
+  return brivanto::standin::WriteRecord(area->records[static_cast<size_t>(record) - 1], sqlstate,
+                                        native_error, text, text_size, text_length);
 }
 
 extern "C" SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
                                              SQLSMALLINT field, SQLPOINTER value, SQLSMALLINT size,
                                              SQLSMALLINT* length) {
-  if (type == SQL_HANDLE_DBC) {
-    if (const auto pending = GetPendingDiagnostics().Find(handle)) {
-      return brivanto::standin::WriteField(*pending, record, field, value, size, length);
-    }
+  if (type == SQL_HANDLE_ENV) {
+    return Call(GetSqliteDriver().SQLGetDiagField, type, handle, record, field, value, size,
+                length);
   }
-  return Call(GetSqliteDriver().SQLGetDiagField, type, handle, record, field, value, size, length);
+  const auto area = GetPendingDiagnostics().Find(handle);
+  return brivanto::standin::WriteField(area.value_or(brivanto::standin::DiagnosticArea{}), type,
+                                       record, field, value, size, length);
 }
 
 extern "C" SQLRETURN SQL_API SQLError(SQLHENV environment, SQLHDBC connection, SQLHSTMT statement,
                                       SQLCHAR* sqlstate, SQLINTEGER* native_error, SQLCHAR* text,
                                       SQLSMALLINT text_size, SQLSMALLINT* text_length) {
-  if (statement == SQL_NULL_HSTMT && connection != SQL_NULL_HDBC) {
-    if (const auto pending = GetPendingDiagnostics().Take(connection)) {
-      return brivanto::standin::WriteRecord(*pending, sqlstate, native_error, text, text_size,
-                                            text_length);
-    }
+  const SQLHANDLE handle = statement != SQL_NULL_HSTMT ? statement : connection;
+  if (handle == SQL_NULL_HANDLE) {
+    return Call(GetSqliteDriver().SQLError, environment, connection, statement, sqlstate,
+                native_error, text, text_size, text_length);
   }
-  return Call(GetSqliteDriver().SQLError, environment, connection, statement, sqlstate,
-              native_error, text, text_size, text_length);
+  const auto record = GetPendingDiagnostics().TakeFirst(handle);
+  if (!record) {
+    return SQL_NO_DATA;
+  }
+  return brivanto::standin::WriteRecord(*record, sqlstate, native_error, text, text_size,
+                                        text_length);
 }
 
 extern "C" SQLRETURN SQL_API SQLGetFunctions(SQLHDBC connection, SQLUSMALLINT function_id,
@@ -204,5 +300,5 @@ extern "C" SQLRETURN SQL_API SQLGetFunctions(SQLHDBC connection, SQLUSMALLINT fu
   if (SQL_SUCCEEDED(rc) && supported != nullptr) {
     brivanto::standin::MaskFunctions(driver, function_id, supported);
   }
-  return rc;
+  return CaptureDriverRecords(SQL_HANDLE_DBC, connection, connection, rc, "SQLGetFunctions");
 }

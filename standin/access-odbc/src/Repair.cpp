@@ -114,8 +114,10 @@ void LockExclusively(SqliteConnection& source, const std::string& path) {
     source.Execute("COMMIT");
   } catch (const SqliteError& error) {
     if (error.code() == SQLITE_BUSY || error.code() == SQLITE_LOCKED) {
-      Fail(path,
-           "the database is in use by another program or connection; close it and try again.");
+      // The Access driver speaks the language of Windows, Dutch here.
+      throw RepairError(std::string(kMessagePrefix) + "Kan '" + path +
+                        "' niet herstellen: de database is in gebruik door een ander programma of "
+                        "een andere verbinding. Beëindig die en probeer het opnieuw.");
     }
     if (error.code() == SQLITE_NOTADB) {
       Fail(path, "it is not a database (unrecognised file format).");

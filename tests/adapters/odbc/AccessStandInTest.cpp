@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "OdbcDatabase.h"
+#include "AccessDriver.h"
 #include "OdbcTestEnvironment.h"
+#include "Windows1252.h"
 
 namespace brivanto::odbc {
 namespace {
@@ -10,21 +11,23 @@ const ports::RowKey kSettingsKey{"tblSettings", {"Section", "sKey"}};
 
 using testing::OdbcTestEnvironment;
 
-// The same layer against the stand-in for the Access driver, which forwards to SQLite.
+// The same layer against the stand-in for the Access driver, which forwards to SQLite, in the
+// driver's code page as the program reaches it.
 class AccessStandInTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!OdbcTestEnvironment::AccessStandInBuilt()) {
       GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
     }
-    connection_ = database_.CreateConnection();
+    connection_ = access_.database.CreateConnection();
     connection_->Open(OdbcTestEnvironment::AccessConnectionText(file_));
   }
 
   OdbcTestEnvironment environment_;
   std::filesystem::path file_ = environment_.CreateSettingsDatabase(
       "settings.mdb", {{"Storage", "DocumentPath", "C:\\Docs"}, {"Users", "LoggedOn", ""}});
-  OdbcDatabase database_;
+  Windows1252 codePage_;
+  AccessDriver access_{codePage_};
   std::unique_ptr<ports::Connection> connection_;
 };
 

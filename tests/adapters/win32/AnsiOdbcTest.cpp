@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "AnsiOdbc.h"
+#include "AnsiCodePage.h"
+#include "CodePageOdbc.h"
 #include "OdbcInstallerLibrary.h"
 #include "ports/Failure.h"
 #include "support/Fakes.h"
@@ -23,7 +24,8 @@ TEST(AnsiOdbcTest, TextsGoOutInAnsiAndValuesComeBackInUtf8) {
   FakeDatabase fake;
   const std::string ansiQuery = "select Value from tblSettings where sKey = 'Belgi\xEB'";
   fake.state.results[ansiQuery] = FakeTable{{"Value"}, {{kAnsiFolder}, {std::nullopt}}};
-  AnsiDatabase database(fake);
+  const AnsiCodePage ansi;
+  odbc::CodePageDatabase database(fake, ansi);
 
   auto connection = database.CreateConnection();
   connection->Open("driver={Microsoft Access Driver (*.mdb)};DBQ={D:\\Belgi\xC3\xAB.mdb}; pwd=x;");
@@ -45,7 +47,8 @@ TEST(AnsiOdbcTest, TextsGoOutInAnsiAndValuesComeBackInUtf8) {
 
 TEST(AnsiOdbcTest, TextsTheCodePageCannotCarryAreRefusedNotChanged) {
   FakeDatabase fake;
-  AnsiDatabase database(fake);
+  const AnsiCodePage ansi;
+  odbc::CodePageDatabase database(fake, ansi);
   auto connection = database.CreateConnection();
   const std::string path = "D:\\\xE6\xBC\xA2.mdb";
   try {
@@ -64,7 +67,7 @@ TEST(AnsiOdbcTest, TextsTheCodePageCannotCarryAreRefusedNotChanged) {
   EXPECT_TRUE(fake.state.executed.empty());
 
   FakeInstaller fakeInstaller;
-  AnsiOdbcInstaller installer(fakeInstaller);
+  odbc::CodePageInstaller installer(fakeInstaller, ansi);
   const std::string attributes = "REPAIR_DB=\"" + path + "\"" + '\0' + "PWD=secret" + '\0' + '\0';
   try {
     installer.ConfigDataSource(0, 2, "Microsoft Access Driver (*.MDB)", attributes);
@@ -80,7 +83,8 @@ TEST(AnsiOdbcTest, InstallerGetsAnsiAndItsMessagesComeBackInUtf8) {
   FakeInstaller fake;
   fake.succeeds = false;
   fake.error = {11, "Bestand D:\\Belgi\xEB.mdb niet gevonden"};
-  AnsiOdbcInstaller installer(fake);
+  const AnsiCodePage ansi;
+  odbc::CodePageInstaller installer(fake, ansi);
   const std::string attributes =
       std::string("REPAIR_DB=\"D:\\Belgi\xC3\xAB.mdb\"") + '\0' + "PWD=x" + '\0' + '\0';
   EXPECT_FALSE(installer.ConfigDataSource(0, 2, "Microsoft Access Driver (*.MDB)", attributes));

@@ -67,7 +67,7 @@ double TimePlainList(win32ui::Win32Services& services, const std::string& databa
   const auto start = Stopwatch::now();
   {
     database::ConnectionHolder connection;
-    connection.Replace(services.database.CreateConnection());
+    connection.Replace(services.access.database.CreateConnection());
     connection.Get().Open(database::ConnectionText(database));
     maintenance::SqlConsole(list, connection, services.clock, services.ticks).Run(kQuery);
   }

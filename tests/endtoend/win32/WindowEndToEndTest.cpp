@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -228,6 +229,9 @@ TEST_F(WindowEndToEndTest, ConsoleListsRowsCountsAndErrorsAndCopiesTheSelectedLi
       {"update tblSettings set [Value] = [Value] where [sKey] like \"LoggedOn%\"",
        {" ", "Query met goed gevolg uitgevoerd", "Aantal rijen bewerkt: 2", "", ""}},
       {"selec * from tblSettings", {failure}},
+      // The driver's text comes back from its code page: "café", typed in ANSI.
+      {"delete from caf\xE9",
+       {std::to_string(failure_codes::kProviderError) + " [SQLite]no such table: caf\xC3\xA9 (1)"}},
   };
   for (const auto& [statement, middle] : cases) {
     SCOPED_TRACE(statement);
@@ -314,11 +318,35 @@ TEST_F(WindowEndToEndTest, SetupStandInAcceptsOnlyARepairRequestForADatabase) {
       {2, "REPAIR_DB=" + text + "\0\0"s, FALSE},
       {2, "REPAIR_DB=" + folder + "/ontbreekt.mdb\0\0"s, FALSE},
   };
+  // What the driver answers to each request is not documented; every plausible answer is tried,
+  // the checks of the attributes under the one that takes request 2.
+  const auto answerAs = [](const std::string& answer) {
+    ::_putenv(("BRIVANTO_STANDIN_REPAIR_ANSWER=" + answer).c_str());
+  };
+  answerAs("config");
   for (const auto& [request, attributes, accepted] : cases) {
     SCOPED_TRACE(attributes);
     EXPECT_EQ(configDsn(nullptr, request, "Microsoft Access Driver (*.mdb)", attributes.c_str()),
               accepted);
   }
+  const std::string repair = "REPAIR_DB=\"" + good + "\"\0PWD=x\0\0"s;
+  const struct {
+    const char* answer;
+    BOOL configAccepted;
+    BOOL addAccepted;
+  } answers[] = {{"false-after-repair", FALSE, TRUE},
+                 {"add-only", FALSE, TRUE},
+                 {"config", TRUE, FALSE},
+                 {"refuse-both", FALSE, FALSE}};
+  for (const auto& [answer, configAccepted, addAccepted] : answers) {
+    SCOPED_TRACE(answer);
+    answerAs(answer);
+    EXPECT_EQ(configDsn(nullptr, 2, "Microsoft Access Driver (*.mdb)", repair.c_str()),
+              configAccepted);
+    EXPECT_EQ(configDsn(nullptr, 1, "Microsoft Access Driver (*.mdb)", repair.c_str()),
+              addAccepted);
+  }
+  answerAs("");
 }
 
 struct ProgramRun {

@@ -217,4 +217,19 @@ int OdbcTestEnvironment::OpenDescriptorCount(const fs::path& file) {
   return count;
 }
 
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+  if (const char* before = std::getenv(name)) {
+    before_ = before;
+  }
+  ::setenv(name, value.c_str(), 1);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  if (before_) {
+    ::setenv(name_.c_str(), before_->c_str(), 1);
+  } else {
+    ::unsetenv(name_.c_str());
+  }
+}
+
 }  // namespace brivanto::testing

@@ -66,4 +66,18 @@ class OdbcTestEnvironment {
   std::filesystem::path workDirectory_;
 };
 
+// Sets an environment variable for as long as it lives, such as a switch the Access stand-in
+// reads at every call; the value it had before comes back afterwards.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> before_;
+};
+
 }  // namespace brivanto::testing

@@ -1,0 +1,113 @@
+// What the stand-in remembers of each statement of the SQLite driver it hands to the
+// application: the handle values stay the SQLite driver's own, the state lives here.
+#pragma once
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace brivanto::standin {
+
+// The cursor the application asked for, as the Access driver would have granted it.
+struct CursorSettings {
+  SQLULEN cursor_type = SQL_CURSOR_FORWARD_ONLY;
+  SQLULEN concurrency = SQL_CONCUR_READ_ONLY;
+};
+
+// The whole character value of one column of the current row, converted for the application,
+// and how much of it SQLGetData has handed out.
+struct CharacterValue {
+  SQLUSMALLINT column = 0;
+  bool is_null = false;
+  std::string text;
+  std::size_t handed_out = 0;
+  bool finished = false;
+  bool lengths_doubled = false;
+};
+
+// How the Access driver describes a result column, by the type it was declared with.
+struct JetColumn {
+  enum class Kind { kAsSqliteSays, kText, kMemo };
+  Kind kind = Kind::kAsSqliteSays;
+  SQLULEN size = 0;  // for kText
+};
+
+// An SQL_C_CHAR input parameter as the application bound it; its value is read, and converted,
+// only when the statement executes.
+struct CharacterParameter {
+  SQLSMALLINT sql_type = SQL_VARCHAR;
+  SQLULEN column_size = 0;
+  SQLSMALLINT digits = 0;
+  SQLPOINTER value = nullptr;
+  SQLLEN size = 0;
+  SQLLEN* indicator = nullptr;
+};
+
+struct ConvertedParameter {
+  std::string text;
+  SQLLEN length = 0;
+};
+
+// SQLGetStmtAttr hands out one of these per descriptor instead of the SQLite driver's dummy
+// value, which is the same for every descriptor of every statement; its address tells which
+// statement's implementation row descriptor SQLGetDescField is asked about.
+struct DescriptorTag {
+  SQLHSTMT statement = SQL_NULL_HSTMT;
+  SQLINTEGER attribute = 0;  // SQL_ATTR_APP_ROW_DESC and so on
+  SQLHDESC driver_handle = SQL_NULL_HDESC;
+};
+
+struct StatementState {
+  SQLHDBC connection = SQL_NULL_HDBC;
+  CursorSettings cursor;
+  std::optional<CharacterValue> character_value;
+  std::optional<std::vector<JetColumn>> columns;
+  std::map<SQLUSMALLINT, CharacterParameter> character_parameters;
+  // Kept from one execution until the next: the SQLite driver may read them until then.
+  std::map<SQLUSMALLINT, ConvertedParameter> converted_parameters;
+  std::array<DescriptorTag, 4> descriptors;
+
+  // What the current result set held; an execution, a catalog function or a close replaces it.
+  void ForgetResult() {
+    character_value.reset();
+    columns.reset();
+  }
+  const DescriptorTag* Descriptor(SQLINTEGER attribute) const;
+};
+
+// The handle value the application's driver manager gets for a descriptor.
+SQLHDESC HandleOf(const DescriptorTag& tag);
+
+struct FoundDescriptor {
+  std::shared_ptr<StatementState> state;  // keeps the tag alive
+  const DescriptorTag* tag = nullptr;
+};
+
+class StatementRegistry {
+ public:
+  void Add(SQLHSTMT statement, SQLHDBC connection);
+  void Remove(SQLHSTMT statement);
+  void RemoveConnection(SQLHDBC connection);
+  std::shared_ptr<StatementState> Find(SQLHSTMT statement) const;
+  // Nothing when the handle is none of the stand-in's descriptors.
+  FoundDescriptor FindDescriptor(SQLHDESC descriptor) const;
+
+ private:
+  void RemoveLocked(SQLHSTMT statement);
+
+  mutable std::mutex mutex_;
+  std::unordered_map<SQLHSTMT, std::shared_ptr<StatementState>> statements_;
+  std::unordered_map<SQLHDESC, SQLHSTMT> descriptors_;
+};
+
+StatementRegistry& GetStatements();
+
+}  // namespace brivanto::standin
