@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "ContractWorld.h"
 #include "AccessDriver.h"
-#include "Windows1252.h"
+#include "ContractWorld.h"
 #include "OdbcTestEnvironment.h"
+#include "Windows1252.h"
 #include "support/Fakes.h"
 
 namespace brivanto::testing {
@@ -86,7 +86,7 @@ class ConnectionContract : public ::testing::TestWithParam<WorldMaker<DatabaseWo
  public:
   void SetUp() override {
     if (GetParam().name == "Odbc" && !OdbcTestEnvironment::AccessStandInBuilt()) {
-      GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
+      GTEST_FAIL() << "the Access stand-in driver (brivanto-access-odbc) is not built";
     }
     world = GetParam().make();
     connection = world->Database().CreateConnection();

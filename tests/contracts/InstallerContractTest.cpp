@@ -59,7 +59,7 @@ class InstallerContract : public ::testing::TestWithParam<WorldMaker<InstallerWo
  protected:
   void SetUp() override {
     if (GetParam().name == "Odbc" && !OdbcTestEnvironment::AccessStandInBuilt()) {
-      GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
+      GTEST_FAIL() << "the Access stand-in driver (brivanto-access-odbc) is not built";
     }
     world = GetParam().make();
   }

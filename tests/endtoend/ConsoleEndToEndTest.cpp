@@ -31,7 +31,7 @@ class ConsoleEndToEndTest : public RealDatabaseWindow {
  protected:
   void SetUp() override {
     RealDatabaseWindow::SetUp();
-    if (IsSkipped()) {
+    if (HasFatalFailure()) {
       return;
     }
     file = CreateDatabase(

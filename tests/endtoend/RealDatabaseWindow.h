@@ -22,7 +22,7 @@ class RealDatabaseWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!OdbcTestEnvironment::AccessStandInBuilt()) {
-      GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
+      GTEST_FAIL() << "the Access stand-in driver (brivanto-access-odbc) is not built";
     }
     access.emplace(codePage);
     form.emplace(view, Services());

@@ -34,7 +34,7 @@ class RepairEndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!OdbcTestEnvironment::AccessStandInBuilt()) {
-      GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
+      GTEST_FAIL() << "the Access stand-in driver (brivanto-access-odbc) is not built";
     }
     fs::create_directory(environment.WorkDirectory() / "a b");
     demo = environment.CreateSettingsDatabase("a b/BrivantoDb.mdb",

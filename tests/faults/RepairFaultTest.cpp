@@ -54,11 +54,11 @@ class RepairFaultTest : public ::testing::TestWithParam<Step> {
  public:
   void SetUp() override {
     if (!OdbcTestEnvironment::AccessStandInBuilt()) {
-      GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
+      GTEST_FAIL() << "the Access stand-in driver (brivanto-access-odbc) is not built";
     }
 #ifndef BRIVANTO_STANDIN_TEST_HOOKS
     if (GetParam().standInStage != nullptr) {
-      GTEST_SKIP() << "the stand-in is built without BRIVANTO_STANDIN_TEST_HOOKS";
+      GTEST_FAIL() << "the stand-in is built without BRIVANTO_STANDIN_TEST_HOOKS";
     }
 #endif
     fs::create_directory(environment.WorkDirectory() / "data");
@@ -176,8 +176,7 @@ const Step kSteps[] = {
      },
      kDone, kClosing, 2},
     {"RequestOnAFileAnotherProgramLocked",
-     [](RepairFaultTest& t) { t.otherProgram.emplace(t.database); }, kFailed,
-     kInUse, 1},
+     [](RepairFaultTest& t) { t.otherProgram.emplace(t.database); }, kFailed, kInUse, 1},
     {"StandInLock", kNoFault, kFailed, kInUse, 1, "lock"},
     {"StandInIntegrityCheck", kNoFault, kDone, kClosing, 1, "integrity"},
     {"StandInRebuild", kNoFault, kFailed,

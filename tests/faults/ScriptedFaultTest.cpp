@@ -24,7 +24,7 @@ class ScriptedFaultTest : public RealDatabaseWindow {
  protected:
   void SetUp() override {
     RealDatabaseWindow::SetUp();
-    if (IsSkipped()) {
+    if (HasFatalFailure()) {
       return;
     }
     file = CreateDatabase(

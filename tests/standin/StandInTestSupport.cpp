@@ -111,26 +111,6 @@ std::vector<std::string> Sqlstates(const std::vector<DiagnosticRecord>& records)
   return states;
 }
 
-ScopedEnvironment::ScopedEnvironment(const char* name, std::optional<std::string> value)
-    : name_(name) {
-  if (const char* previous = std::getenv(name)) {
-    previous_ = previous;
-  }
-  if (value) {
-    ::setenv(name, value->c_str(), 1);
-  } else {
-    ::unsetenv(name);
-  }
-}
-
-ScopedEnvironment::~ScopedEnvironment() {
-  if (previous_) {
-    ::setenv(name_.c_str(), previous_->c_str(), 1);
-  } else {
-    ::unsetenv(name_.c_str());
-  }
-}
-
 std::string InWindows1252(const std::string& utf8) {
   const iconv_t converter = ::iconv_open("WINDOWS-1252", "UTF-8");
   if (converter == reinterpret_cast<iconv_t>(-1)) {

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "OdbcTestEnvironment.h"
+
 namespace brivanto::standin::test {
 
 inline constexpr char kDriverName[] = "Microsoft Access Driver (*.mdb)";
@@ -51,18 +53,7 @@ std::optional<DiagnosticRecord> FirstDiagnostic(SQLSMALLINT type, SQLHANDLE hand
 std::vector<DiagnosticRecord> AllDiagnostics(SQLSMALLINT type, SQLHANDLE handle);
 std::vector<std::string> Sqlstates(const std::vector<DiagnosticRecord>& records);
 
-// Sets an environment variable (or unsets it, given nothing) while this lives.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, std::optional<std::string> value);
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-  ~ScopedEnvironment();
-
- private:
-  std::string name_;
-  std::optional<std::string> previous_;
-};
+using brivanto::testing::ScopedEnvironment;
 
 // UTF-8 text in the Windows-1252 code page, as glibc's iconv converts it: what an ANSI program
 // on a Dutch Windows sends for it.

@@ -119,7 +119,8 @@ std::vector<std::string> ColumnsOfTable(SQLHDBC connection, const std::string& t
     return columns;
   }
   constexpr SQLUSMALLINT kColumnNameColumn = 4;
-  std::vector<char> name(SQL_MAX_MESSAGE_LENGTH);
+  // Jet names are at most 64 characters; a longer one is cut and then matches nothing.
+  std::vector<char> name(256);
   while (SQL_SUCCEEDED(SQLFetch(handle))) {
     SQLLEN length = 0;
     if (SQL_SUCCEEDED(SQLGetData(handle, kColumnNameColumn, SQL_C_CHAR, name.data(),

@@ -69,8 +69,8 @@ int ConsoleText::sync() {
     std::fflush(stream_);
     const std::wstring wide = win32::ToWide(pending_);
     DWORD written = 0;
-    static_cast<void>(::WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()),
-                                      &written, nullptr));
+    static_cast<void>(
+        ::WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr));
   } else {
     static_cast<void>(std::fwrite(pending_.data(), 1, pending_.size(), stream_));
     static_cast<void>(std::fflush(stream_));

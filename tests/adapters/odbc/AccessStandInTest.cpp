@@ -17,7 +17,7 @@ class AccessStandInTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!OdbcTestEnvironment::AccessStandInBuilt()) {
-      GTEST_SKIP() << "the Access stand-in driver (brivanto-access-odbc) is not built";
+      GTEST_FAIL() << "the Access stand-in driver (brivanto-access-odbc) is not built";
     }
     connection_ = access_.database.CreateConnection();
     connection_->Open(OdbcTestEnvironment::AccessConnectionText(file_));

@@ -217,11 +217,16 @@ int OdbcTestEnvironment::OpenDescriptorCount(const fs::path& file) {
   return count;
 }
 
-ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+ScopedEnvironment::ScopedEnvironment(const char* name, std::optional<std::string> value)
+    : name_(name) {
   if (const char* before = std::getenv(name)) {
     before_ = before;
   }
-  ::setenv(name, value.c_str(), 1);
+  if (value) {
+    ::setenv(name, value->c_str(), 1);
+  } else {
+    ::unsetenv(name);
+  }
 }
 
 ScopedEnvironment::~ScopedEnvironment() {

@@ -67,10 +67,10 @@ class OdbcTestEnvironment {
 };
 
 // Sets an environment variable for as long as it lives, such as a switch the Access stand-in
-// reads at every call; the value it had before comes back afterwards.
+// reads at every call, or unsets it for nullopt; the value it had before comes back afterwards.
 class ScopedEnvironment {
  public:
-  ScopedEnvironment(const char* name, const std::string& value);
+  ScopedEnvironment(const char* name, std::optional<std::string> value);
   ~ScopedEnvironment();
   ScopedEnvironment(const ScopedEnvironment&) = delete;
   ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
