@@ -8,7 +8,7 @@ readonly REQUIRED_PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   fontconfig fonts-dejavu-core
-  unixodbc unixodbc-dev odbcinst libsqliteodbc
+  unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-mdbtools mdbtools
   libsqlite3-dev sqlite3
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev

@@ -33,7 +33,7 @@ source "$WINE_PROJECT_ROOT/scripts/packages.sh"
 WINE_REQUIRED_PACKAGES=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386 fonts-wine xvfb xauth
-  libodbc2:i386 libodbcinst2:i386 libsqliteodbc:i386
+  libodbc2:i386 libodbcinst2:i386 libsqliteodbc:i386 odbc-mdbtools:i386
   g++-i686-linux-gnu unixodbc-dev:i386 libsqlite3-dev:i386
 )
 

@@ -36,6 +36,8 @@ namespace {
 
 constexpr const char* kPrefix = "[Brivanto Access setup stand-in] ";
 constexpr std::string_view kDatabaseSignature{"SQLite format 3\0", 16};
+// A real Access (Jet) file: the data path reads it through MDB Tools, read-only.
+constexpr std::string_view kJetSignature{"\x00\x01\x00\x00Standard Jet DB\x00", 20};
 
 struct Refusal {
   DWORD code;
@@ -119,10 +121,18 @@ void CheckIsDatabase(const std::string& path) {
                                                  "': the file cannot be opened (system error " +
                                                  std::to_string(::GetLastError()) + ")"};
   }
-  std::array<char, kDatabaseSignature.size()> start{};
+  std::array<char, kJetSignature.size()> start{};
   DWORD read = 0;
-  if (!::ReadFile(file.get(), start.data(), static_cast<DWORD>(start.size()), &read, nullptr) ||
-      std::string_view(start.data(), read) != kDatabaseSignature) {
+  const bool was_read =
+      ::ReadFile(file.get(), start.data(), static_cast<DWORD>(start.size()), &read, nullptr);
+  const std::string_view header(start.data(), read);
+  if (was_read && header == kJetSignature) {
+    throw Refusal{ODBC_ERROR_REQUEST_FAILED,
+                  "'" + path + "' is een Access-bestand (Jet). Alleen het Access-stuurprogramma " +
+                      "van Windows kan het repareren; op Linux wordt het alleen-lezen geopend, " +
+                      "via MDB Tools."};
+  }
+  if (!was_read || !header.starts_with(kDatabaseSignature)) {
     throw Refusal{ODBC_ERROR_REQUEST_FAILED, "Cannot repair '" + path + "': not a database"};
   }
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ConnectionString.h"
+#include "JetSql.h"
 
 namespace brivanto::standin {
 namespace {
@@ -42,6 +43,52 @@ TEST(StandInConnectionStringTest, MatchesKeywordsIgnoringCaseAndKeepsTheFirst) {
   EXPECT_EQ(attributes->Find("Dbq"), "/first");
   EXPECT_EQ(DbqOf("pwd=x"), "<none>");
   EXPECT_EQ(DbqOf("just some text"), "<malformed>");
+}
+
+}  // namespace
+}  // namespace brivanto::standin
+
+namespace brivanto::standin {
+namespace {
+
+// What reaches MDB Tools for a Jet file, and which statements are refused as writes before it.
+TEST(StandInJetSqlTest, WritesAreToldFromReads) {
+  const struct {
+    const char* sql;
+    bool writes;
+  } cases[] = {
+      {"Select * from tblSettings", false},
+      {"  (select [Value] from tblSettings)", false},
+      {"selec x", false},
+      {"select * from t where [Note] = ' into ' ", false},
+      {"INSERT into tblSettings ([Section]) values ('x')", true},
+      {"\n update tblSettings set [Value] = 'x'", true},
+      {"Delete from t", true},
+      {"create table t (a text)", true},
+      {"drop table t", true},
+      {"select *\n\tINTO copy from t", true},
+  };
+  for (const auto& [sql, writes] : cases) {
+    EXPECT_EQ(WritesData(sql), writes) << sql;
+  }
+}
+
+TEST(StandInJetSqlTest, DoubleQuotedLiteralsBecomeSingleQuotedWhereMdbToolsCanReadThem) {
+  const struct {
+    const char* given;
+    const char* sent;
+  } cases[] = {
+      {R"(select * from t where [Section] = "Storage")",
+       "select * from t where [Section] = 'Storage'"},
+      {R"(select * from t where a = "x" or b = "y")", "select * from t where a = 'x' or b = 'y'"},
+      {R"(select * from t where a = 'say "hi"')", R"(select * from t where a = 'say "hi"')"},
+      {R"(select [a "b"] from t)", R"(select [a "b"] from t)"},
+      {R"(select * from t where a = "it's")", R"(select * from t where a = "it's")"},
+      {R"(select * from t where a = "open)", R"(select * from t where a = "open)"},
+  };
+  for (const auto& [given, sent] : cases) {
+    EXPECT_EQ(ForMdbTools(given), sent) << given;
+  }
 }
 
 }  // namespace

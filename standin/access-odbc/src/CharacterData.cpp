@@ -20,8 +20,8 @@ constexpr std::size_t kLongestExactlyMeasured = 510;
 bool IsFloatingPoint(SQLHSTMT statement, SQLUSMALLINT column) {
   SQLLEN type = SQL_UNKNOWN_TYPE;
   // A column whose type cannot be told is not a float column: its text stays as it is.
-  static_cast<void>(Call(GetSqliteDriver().SQLColAttribute, statement, column, SQL_DESC_TYPE,
-                         nullptr, SQLSMALLINT{0}, static_cast<SQLSMALLINT*>(nullptr), &type));
+  static_cast<void>(Call(CurrentDriver().SQLColAttribute, statement, column, SQL_DESC_TYPE, nullptr,
+                         SQLSMALLINT{0}, static_cast<SQLSMALLINT*>(nullptr), &type));
   return type == SQL_DOUBLE || type == SQL_FLOAT || type == SQL_REAL;
 }
 

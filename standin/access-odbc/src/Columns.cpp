@@ -49,8 +49,8 @@ std::string SqliteStringAttribute(SQLHSTMT statement, SQLUSMALLINT column, SQLUS
   // A column the driver cannot name has no type name: an empty one is the right answer then.
   static_cast<void>(ReadDriverString<SQLSMALLINT>(
       text, [&](SQLCHAR* buffer, SQLSMALLINT size, SQLSMALLINT* length) {
-        return Call(GetSqliteDriver().SQLColAttribute, statement, column, field, buffer, size,
-                    length, &unused);
+        return Call(CurrentDriver().SQLColAttribute, statement, column, field, buffer, size, length,
+                    &unused);
       }));
   return text;
 }
@@ -59,7 +59,7 @@ std::string SqliteStringAttribute(SQLHSTMT statement, SQLUSMALLINT column, SQLUS
 // read from that declaration. Aliased columns and those of views keep their types that way.
 JetColumn JetColumnOf(SQLHSTMT statement, SQLUSMALLINT column) {
   SQLLEN size = 0;
-  const SQLRETURN rc = Call(GetSqliteDriver().SQLColAttribute, statement, column, SQL_DESC_LENGTH,
+  const SQLRETURN rc = Call(CurrentDriver().SQLColAttribute, statement, column, SQL_DESC_LENGTH,
                             nullptr, SQLSMALLINT{0}, static_cast<SQLSMALLINT*>(nullptr), &size);
   if (!SQL_SUCCEEDED(rc) || size < 0) {
     return {};  // a column the driver cannot describe keeps whatever it says of it
@@ -72,7 +72,7 @@ JetColumn JetColumnOf(SQLHSTMT statement, SQLUSMALLINT column) {
 const std::vector<JetColumn>& JetColumns(SQLHSTMT statement, StatementState& state) {
   if (!state.columns) {
     SQLSMALLINT count = 0;
-    if (!SQL_SUCCEEDED(Call(GetSqliteDriver().SQLNumResultCols, statement, &count))) {
+    if (!SQL_SUCCEEDED(Call(CurrentDriver().SQLNumResultCols, statement, &count))) {
       count = 0;  // no result set, nothing to describe differently
     }
     state.columns.emplace();
@@ -263,7 +263,7 @@ SQLRETURN HeaderField(SQLHDESC handle, SQLHSTMT statement, SQLSMALLINT field, SQ
     return Unsupported(handle, "this header field of the implementation row descriptor");
   }
   SQLSMALLINT count = 0;
-  const SQLRETURN rc = Call(GetSqliteDriver().SQLNumResultCols, statement, &count);
+  const SQLRETURN rc = Call(CurrentDriver().SQLNumResultCols, statement, &count);
   if (!SQL_SUCCEEDED(rc)) {
     return CaptureDriverRecords(SQL_HANDLE_STMT, statement, handle, rc, "SQLGetDescField");
   }
@@ -309,8 +309,8 @@ SQLRETURN DescribeColumn(SQLHSTMT statement, StatementState& state, SQLUSMALLINT
   SQLSMALLINT sqlite_nullable = SQL_NULLABLE_UNKNOWN;
   const SQLRETURN rc = ReadDriverString<SQLSMALLINT>(
       answer, [&](SQLCHAR* buffer, SQLSMALLINT buffer_size, SQLSMALLINT* length) {
-        return Call(GetSqliteDriver().SQLDescribeCol, statement, column, buffer, buffer_size,
-                    length, &sqlite_type, &sqlite_size, &sqlite_digits, &sqlite_nullable);
+        return Call(CurrentDriver().SQLDescribeCol, statement, column, buffer, buffer_size, length,
+                    &sqlite_type, &sqlite_size, &sqlite_digits, &sqlite_nullable);
       });
   if (!SQL_SUCCEEDED(rc)) {
     return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, rc, "SQLDescribeCol");
@@ -336,7 +336,7 @@ SQLRETURN ColumnAttribute(AttributeCall call, SQLHSTMT statement, StatementState
                           SQLHANDLE report_to, SQLUSMALLINT column, SQLUSMALLINT field,
                           SQLPOINTER text, SQLSMALLINT text_size, SQLSMALLINT* text_length,
                           SQLLEN* number) {
-  const auto& driver = GetSqliteDriver();
+  const auto& driver = CurrentDriver();
   // The base names exist in ODBC 3 only; SQLColAttributes of the SQLite driver has none.
   const bool base_name = field == SQL_DESC_BASE_TABLE_NAME || field == SQL_DESC_BASE_COLUMN_NAME;
   if (IsStringField(field)) {
@@ -365,8 +365,7 @@ SQLRETURN DescriptorField(const FoundDescriptor& descriptor, SQLSMALLINT record,
     return HeaderField(handle, statement, field, value);
   }
   SQLSMALLINT count = 0;
-  if (!SQL_SUCCEEDED(Call(GetSqliteDriver().SQLNumResultCols, statement, &count)) ||
-      record > count) {
+  if (!SQL_SUCCEEDED(Call(CurrentDriver().SQLNumResultCols, statement, &count)) || record > count) {
     return SQL_NO_DATA;  // no such record
   }
   return RecordField(handle, statement, *descriptor.state, record, field, value, size, length);

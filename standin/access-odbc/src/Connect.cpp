@@ -12,6 +12,8 @@
 #include "ConnectionString.h"
 #include "DatabasePath.h"
 #include "DriverCalls.h"
+#include "JetConnection.h"
+#include "MdbToolsDriver.h"
 #include "Messages.h"
 #include "PendingDiagnostics.h"
 #include "SqliteDriver.h"
@@ -67,7 +69,7 @@ SQLRETURN RefusePath(SQLHDBC connection, const std::string& path, const Database
 // driver refuses a file in an unknown format, or one another program has locked, when
 // connecting. Reading the schema version settles both, without writing anything. A damaged
 // database must still connect, so that it can be repaired.
-std::pair<ProbeOutcome, std::string> ProbeFile(const SqliteDriver& driver, SQLHDBC connection) {
+std::pair<ProbeOutcome, std::string> ProbeFile(const DriverFunctions& driver, SQLHDBC connection) {
   const DriverStatement statement(connection);
   if (statement.get() == SQL_NULL_HSTMT) {
     return {ProbeOutcome::kReadable, {}};
@@ -110,7 +112,7 @@ SQLRETURN ConnectToFile(SQLHDBC connection, const std::string& path) {
                       std::to_string(kLongestSqliteUri) + " bytes of file URI, and this path " +
                       "needs " + std::to_string(uri.size()) + ": " + Quoted(path) + ".");
   }
-  const SqliteDriver& driver = GetSqliteDriver();
+  const DriverFunctions& driver = GetSqliteDriver();
   // StepAPI makes the SQLite driver step through a forward-only result as it is fetched instead
   // of holding all of it in memory first (static and keyset cursors are still held whole).
   const std::string sqlite_text =
@@ -137,6 +139,11 @@ SQLRETURN ConnectToFile(SQLHDBC connection, const std::string& path) {
                       " niet gebruiken: het bestand is al in gebruik door een " +
                       "ander programma (" + reason + "). Beëindig dat programma en probeer het " +
                       "opnieuw.");
+  }
+  // Only a file SQLite cannot read is looked at: reading a SQLite file here would drop this
+  // process's locks on it when the descriptor closes.
+  if (HasJetSignature(inspected.canonical)) {
+    return ConnectToJetFile(connection, path, inspected.canonical);
   }
   return Refuse(
       connection, kNotADatabase,

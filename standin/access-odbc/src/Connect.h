@@ -18,6 +18,8 @@ enum ConnectRefusal : SQLINTEGER {
   kMalformedConnectionText = 1006,
   kFileInUse = 1007,
   kPathTooLong = 1008,
+  kJetDriverMissing = 1009,
+  kJetRefused = 1010,
 };
 
 // Connects to the file named by DBQ, or by the DBQ entry of the data source named by DSN.

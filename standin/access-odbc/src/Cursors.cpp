@@ -64,7 +64,7 @@ SQLRETURN ApplyGrant(SQLHSTMT statement, StatementState& state, const CursorGran
     // Asking the SQLite driver for a cursor it has keeps it from answering 01S02 itself.
     const auto sqlite_cursor =
         reinterpret_cast<SQLPOINTER>(SqliteCursorFor(grant.settings.cursor_type));
-    const SQLRETURN rc = Call(GetSqliteDriver().SQLSetStmtAttr, statement, SQL_ATTR_CURSOR_TYPE,
+    const SQLRETURN rc = Call(CurrentDriver().SQLSetStmtAttr, statement, SQL_ATTR_CURSOR_TYPE,
                               sqlite_cursor, SQLINTEGER{0});
     if (!SQL_SUCCEEDED(rc)) {
       return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, rc, "SQLSetStmtAttr");
@@ -132,7 +132,7 @@ SQLRETURN SetScrollOptions(SQLHSTMT statement, StatementState& state, SQLUSMALLI
   if (!grant || rowset == 0) {
     return RefuseValue(statement);
   }
-  const SQLRETURN rc = Call(GetSqliteDriver().SQLSetStmtAttr, statement, SQL_ROWSET_SIZE,
+  const SQLRETURN rc = Call(CurrentDriver().SQLSetStmtAttr, statement, SQL_ROWSET_SIZE,
                             reinterpret_cast<SQLPOINTER>(SQLULEN{rowset}), SQLINTEGER{0});
   if (!SQL_SUCCEEDED(rc)) {
     return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, rc, "SQLSetScrollOptions");

@@ -26,8 +26,7 @@ std::string TextArgument(const SQLCHAR* text, SQLINTEGER length) {
 }
 
 DriverStatement::DriverStatement(SQLHDBC connection) {
-  if (!SQL_SUCCEEDED(
-          Call(GetSqliteDriver().SQLAllocHandle, SQL_HANDLE_STMT, connection, &handle_))) {
+  if (!SQL_SUCCEEDED(Call(CurrentDriver().SQLAllocHandle, SQL_HANDLE_STMT, connection, &handle_))) {
     handle_ = SQL_NULL_HSTMT;
   }
 }
@@ -35,7 +34,7 @@ DriverStatement::DriverStatement(SQLHDBC connection) {
 DriverStatement::~DriverStatement() {
   if (handle_ != SQL_NULL_HSTMT) {
     // Freeing a statement only fails for an invalid handle, which this one is not.
-    static_cast<void>(Call(GetSqliteDriver().SQLFreeHandle, SQL_HANDLE_STMT, handle_));
+    static_cast<void>(Call(CurrentDriver().SQLFreeHandle, SQL_HANDLE_STMT, handle_));
   }
 }
 
@@ -46,7 +45,7 @@ WholeText ReadWholeText(SQLHSTMT statement, SQLUSMALLINT column) {
   std::array<char, kPieceSize> piece{};
   for (bool first = true;; first = false) {
     SQLLEN length = 0;
-    const SQLRETURN rc = Call(GetSqliteDriver().SQLGetData, statement, column, SQL_C_CHAR,
+    const SQLRETURN rc = Call(CurrentDriver().SQLGetData, statement, column, SQL_C_CHAR,
                               piece.data(), kPieceSize, &length);
     if (rc == SQL_NO_DATA && !first) {
       return whole;

@@ -8,36 +8,48 @@
 #include "CodePage.h"
 #include "Connect.h"
 #include "DriverCalls.h"
+#include "JetConnection.h"
 #include "Messages.h"
 #include "PendingDiagnostics.h"
+#include "Routes.h"
 #include "SqliteDriver.h"
 #include "Statements.h"
 
 namespace brivanto::standin {
 namespace {
 
-// Around each forwarded call, by the kind of handle it takes first (OdbcFunctions.h).
+// Around each forwarded call, by the kind of handle it takes first (OdbcFunctions.h). The
+// function is named by member, as which driver serves the handle is known only inside.
+template <typename Function>
+using Member = Function DriverFunctions::*;
+
 template <typename Function, typename... Rest>
-SQLRETURN OnEnvironment(const char*, Function function, Rest... arguments) {
-  return Call(function, arguments...);
+SQLRETURN OnEnvironment(const char*, Member<Function> function, Rest... arguments) {
+  return Call(GetSqliteDriver().*function, arguments...);
 }
 
 template <typename Function, typename... Rest>
-SQLRETURN OnConnection(const char* name, Function function, SQLHDBC connection, Rest... rest) {
+SQLRETURN OnConnection(const char* name, Member<Function> function, SQLHDBC connection,
+                       Rest... rest) {
   GetPendingDiagnostics().Clear(connection);
-  return CaptureDriverRecords(SQL_HANDLE_DBC, connection, connection,
-                              Call(function, connection, rest...), name);
+  const DriverScope scope(GetRoutes().DriverOf(connection));
+  const SQLHDBC served = GetRoutes().DriverHandle(connection);
+  return CaptureDriverRecords(SQL_HANDLE_DBC, served, connection,
+                              Call(CurrentDriver().*function, served, rest...), name);
 }
 
 template <typename Function, typename... Rest>
-SQLRETURN OnStatement(const char* name, Function function, SQLHSTMT statement, Rest... rest) {
+SQLRETURN OnStatement(const char* name, Member<Function> function, SQLHSTMT statement,
+                      Rest... rest) {
   GetPendingDiagnostics().Clear(statement);
+  const auto state = GetStatements().Find(statement);
+  const DriverScope scope(state ? state->driver : nullptr);
   return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement,
-                              Call(function, statement, rest...), name);
+                              Call(CurrentDriver().*function, statement, rest...), name);
 }
 
 template <typename Function, typename... Rest>
-SQLRETURN OnFetch(const char* name, Function function, SQLHSTMT statement, Rest... rest) {
+SQLRETURN OnFetch(const char* name, Member<Function> function, SQLHSTMT statement, Rest... rest) {
   if (const auto state = GetStatements().Find(statement)) {
     state->character_value.reset();
   }
@@ -45,7 +57,7 @@ SQLRETURN OnFetch(const char* name, Function function, SQLHSTMT statement, Rest.
 }
 
 template <typename Function, typename... Rest>
-SQLRETURN OnCursor(const char* name, Function function, SQLHSTMT statement, Rest... rest) {
+SQLRETURN OnCursor(const char* name, Member<Function> function, SQLHSTMT statement, Rest... rest) {
   if (const auto state = GetStatements().Find(statement)) {
     state->ForgetResult();
   }
@@ -55,12 +67,14 @@ SQLRETURN OnCursor(const char* name, Function function, SQLHSTMT statement, Rest
 // The SQLite driver only knows its own descriptor handles. These functions are not offered to the
 // driver manager (SQLGetFunctions), as the SQLite driver does not implement them.
 template <typename Function, typename... Rest>
-SQLRETURN OnDescriptor(const char* name, Function function, SQLHDESC descriptor, Rest... rest) {
+SQLRETURN OnDescriptor(const char* name, Member<Function> function, SQLHDESC descriptor,
+                       Rest... rest) {
   const FoundDescriptor found = GetStatements().FindDescriptor(descriptor);
   const SQLHDESC driver_descriptor = found.tag != nullptr ? found.tag->driver_handle : descriptor;
+  const DriverScope scope(found.state ? found.state->driver : nullptr);
   GetPendingDiagnostics().Clear(descriptor);
   return CaptureDriverRecords(SQL_HANDLE_DESC, driver_descriptor, descriptor,
-                              Call(function, driver_descriptor, rest...), name);
+                              Call(CurrentDriver().*function, driver_descriptor, rest...), name);
 }
 
 SQLRETURN ReturnConnectionText(SQLHDBC connection, const std::string& text, SQLCHAR* out,
@@ -84,7 +98,7 @@ bool AnsweredByStandIn(SQLUSMALLINT id) {
          id == SQL_API_SQLGETDESCFIELD || id == SQL_API_SQLSETSCROLLOPTIONS;
 }
 
-bool Offered(const SqliteDriver& driver, SQLUSMALLINT id, bool sqlite_offers) {
+bool Offered(const DriverFunctions& driver, SQLUSMALLINT id, bool sqlite_offers) {
   return AnsweredByStandIn(id) || (sqlite_offers && driver.Provides(id));
 }
 
@@ -92,7 +106,7 @@ constexpr SQLUSMALLINT kBitsPerWord = 16;
 // SQL_API_ALL_FUNCTIONS answers in an array of this many flags, one per ODBC 2 function id.
 constexpr SQLUSMALLINT kOdbc2FunctionCount = 100;
 
-void MaskFunctionBitmap(const SqliteDriver& driver, SQLUSMALLINT* bitmap) {
+void MaskFunctionBitmap(const DriverFunctions& driver, SQLUSMALLINT* bitmap) {
   for (SQLUSMALLINT id = 0; id < SQL_API_ODBC3_ALL_FUNCTIONS_SIZE * kBitsPerWord; ++id) {
     const auto bit = static_cast<SQLUSMALLINT>(1U << (id % kBitsPerWord));
     if (Offered(driver, id, SQL_FUNC_EXISTS(bitmap, id) == SQL_TRUE)) {
@@ -103,13 +117,14 @@ void MaskFunctionBitmap(const SqliteDriver& driver, SQLUSMALLINT* bitmap) {
   }
 }
 
-void MaskFunctionArray(const SqliteDriver& driver, SQLUSMALLINT* supported) {
+void MaskFunctionArray(const DriverFunctions& driver, SQLUSMALLINT* supported) {
   for (SQLUSMALLINT id = 0; id < kOdbc2FunctionCount; ++id) {
     supported[id] = Offered(driver, id, supported[id] != SQL_FALSE) ? SQL_TRUE : SQL_FALSE;
   }
 }
 
-void MaskFunctions(const SqliteDriver& driver, SQLUSMALLINT function_id, SQLUSMALLINT* supported) {
+void MaskFunctions(const DriverFunctions& driver, SQLUSMALLINT function_id,
+                   SQLUSMALLINT* supported) {
   if (function_id == SQL_API_ODBC3_ALL_FUNCTIONS) {
     MaskFunctionBitmap(driver, supported);
   } else if (function_id == SQL_API_ALL_FUNCTIONS) {
@@ -140,14 +155,18 @@ SQLRETURN ConnectWithApplicationText(SQLHDBC connection, SQLCHAR* in, SQLSMALLIN
 
 using brivanto::standin::Call;
 using brivanto::standin::CaptureDriverRecords;
+using brivanto::standin::CurrentDriver;
+using brivanto::standin::DriverFunctions;
+using brivanto::standin::DriverScope;
 using brivanto::standin::GetPendingDiagnostics;
-using brivanto::standin::GetSqliteDriver;
+using brivanto::standin::GetRoutes;
 using brivanto::standin::GetStatements;
 
 #define BRIVANTO_UNPARENTHESISE(...) __VA_ARGS__
-#define BRIVANTO_DEFINE_FORWARDER(kind, name, id, params, args)                                  \
-  extern "C" SQLRETURN SQL_API name params {                                                     \
-    return brivanto::standin::kind(#name, GetSqliteDriver().name, BRIVANTO_UNPARENTHESISE args); \
+#define BRIVANTO_DEFINE_FORWARDER(kind, name, id, params, args)                      \
+  extern "C" SQLRETURN SQL_API name params {                                         \
+    return brivanto::standin::kind(#name, &brivanto::standin::DriverFunctions::name, \
+                                   BRIVANTO_UNPARENTHESISE args);                    \
   }
 BRIVANTO_FORWARDED_FUNCTIONS(BRIVANTO_DEFINE_FORWARDER)
 #undef BRIVANTO_DEFINE_FORWARDER
@@ -155,22 +174,35 @@ BRIVANTO_FORWARDED_FUNCTIONS(BRIVANTO_DEFINE_FORWARDER)
 
 extern "C" SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* output) {
   if (type != SQL_HANDLE_STMT && type != SQL_HANDLE_DESC) {
-    return Call(GetSqliteDriver().SQLAllocHandle, type, input, output);
+    return Call(CurrentDriver().SQLAllocHandle, type, input, output);
   }
   GetPendingDiagnostics().Clear(input);
-  const SQLRETURN rc = Call(GetSqliteDriver().SQLAllocHandle, type, input, output);
+  const DriverFunctions* driver = GetRoutes().DriverOf(input);
+  const DriverScope scope(driver);
+  const SQLHANDLE served = GetRoutes().DriverHandle(input);
+  const SQLRETURN rc = Call(CurrentDriver().SQLAllocHandle, type, served, output);
   if (type == SQL_HANDLE_STMT && SQL_SUCCEEDED(rc)) {
-    GetStatements().Add(*output, input);
+    GetStatements().Add(*output, input, driver);
   }
-  return CaptureDriverRecords(SQL_HANDLE_DBC, input, input, rc, "SQLAllocHandle");
+  return CaptureDriverRecords(SQL_HANDLE_DBC, served, input, rc, "SQLAllocHandle");
 }
 
 extern "C" SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
-  const SQLRETURN rc = Call(GetSqliteDriver().SQLFreeHandle, type, handle);
+  if (type == SQL_HANDLE_STMT) {
+    const auto state = GetStatements().Find(handle);
+    const DriverScope scope(state ? state->driver : nullptr);
+    const SQLRETURN rc = Call(CurrentDriver().SQLFreeHandle, type, handle);
+    if (SQL_SUCCEEDED(rc)) {
+      GetStatements().Remove(handle);
+    }
+    return rc;
+  }
+  if (type == SQL_HANDLE_DBC) {
+    brivanto::standin::DropJetConnection(handle);
+  }
+  const SQLRETURN rc = Call(CurrentDriver().SQLFreeHandle, type, handle);
   if (SQL_SUCCEEDED(rc) && type == SQL_HANDLE_DBC) {
     brivanto::standin::ForgetConnection(handle);
-  } else if (SQL_SUCCEEDED(rc) && type == SQL_HANDLE_STMT) {
-    GetStatements().Remove(handle);
   } else if (SQL_SUCCEEDED(rc) && type == SQL_HANDLE_DESC) {
     GetPendingDiagnostics().Clear(handle);
   }
@@ -178,17 +210,23 @@ extern "C" SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
 }
 
 extern "C" SQLRETURN SQL_API SQLFreeConnect(SQLHDBC connection) {
-  const SQLRETURN rc = Call(GetSqliteDriver().SQLFreeConnect, connection);
+  brivanto::standin::DropJetConnection(connection);
+  const SQLRETURN rc = Call(CurrentDriver().SQLFreeConnect, connection);
   if (SQL_SUCCEEDED(rc)) {
     brivanto::standin::ForgetConnection(connection);
   }
   return rc;
 }
 
-// Disconnecting frees the connection's statements in the SQLite driver.
+// Disconnecting frees the connection's statements in the driver.
 extern "C" SQLRETURN SQL_API SQLDisconnect(SQLHDBC connection) {
   GetPendingDiagnostics().Clear(connection);
-  const SQLRETURN rc = Call(GetSqliteDriver().SQLDisconnect, connection);
+  if (GetRoutes().Find(connection)) {
+    brivanto::standin::DropJetConnection(connection);
+    GetStatements().RemoveConnection(connection);
+    return SQL_SUCCESS;
+  }
+  const SQLRETURN rc = Call(CurrentDriver().SQLDisconnect, connection);
   if (SQL_SUCCEEDED(rc)) {
     GetStatements().RemoveConnection(connection);
   }
@@ -198,23 +236,29 @@ extern "C" SQLRETURN SQL_API SQLDisconnect(SQLHDBC connection) {
 extern "C" SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle,
                                         SQLSMALLINT completion) {
   if (type != SQL_HANDLE_DBC) {
-    return Call(GetSqliteDriver().SQLEndTran, type, handle, completion);
+    return Call(CurrentDriver().SQLEndTran, type, handle, completion);
   }
   GetPendingDiagnostics().Clear(handle);
-  return CaptureDriverRecords(SQL_HANDLE_DBC, handle, handle,
-                              Call(GetSqliteDriver().SQLEndTran, type, handle, completion),
+  const DriverScope scope(GetRoutes().DriverOf(handle));
+  const SQLHANDLE served = GetRoutes().DriverHandle(handle);
+  return CaptureDriverRecords(SQL_HANDLE_DBC, served, handle,
+                              Call(CurrentDriver().SQLEndTran, type, served, completion),
                               "SQLEndTran");
 }
 
 extern "C" SQLRETURN SQL_API SQLTransact(SQLHENV environment, SQLHDBC connection,
                                          SQLUSMALLINT completion) {
   if (connection == SQL_NULL_HDBC) {
-    return Call(GetSqliteDriver().SQLTransact, environment, connection, completion);
+    return Call(CurrentDriver().SQLTransact, environment, connection, completion);
   }
   GetPendingDiagnostics().Clear(connection);
+  const DriverScope scope(GetRoutes().DriverOf(connection));
+  const SQLHDBC served = GetRoutes().DriverHandle(connection);
+  // The environment is the SQLite driver's; a routed connection names its own.
+  const SQLHENV served_environment = served == connection ? environment : SQLHENV{SQL_NULL_HENV};
   return CaptureDriverRecords(
-      SQL_HANDLE_DBC, connection, connection,
-      Call(GetSqliteDriver().SQLTransact, environment, connection, completion), "SQLTransact");
+      SQL_HANDLE_DBC, served, connection,
+      Call(CurrentDriver().SQLTransact, served_environment, served, completion), "SQLTransact");
 }
 
 extern "C" SQLRETURN SQL_API SQLDriverConnect(SQLHDBC connection, SQLHWND /*window*/, SQLCHAR* in,
@@ -250,7 +294,7 @@ extern "C" SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, S
                                            SQLCHAR* text, SQLSMALLINT text_size,
                                            SQLSMALLINT* text_length) {
   if (type == SQL_HANDLE_ENV) {
-    return Call(GetSqliteDriver().SQLGetDiagRec, type, handle, record, sqlstate, native_error, text,
+    return Call(CurrentDriver().SQLGetDiagRec, type, handle, record, sqlstate, native_error, text,
                 text_size, text_length);
   }
   if (record < 1) {
@@ -268,8 +312,7 @@ extern "C" SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle,
                                              SQLSMALLINT field, SQLPOINTER value, SQLSMALLINT size,
                                              SQLSMALLINT* length) {
   if (type == SQL_HANDLE_ENV) {
-    return Call(GetSqliteDriver().SQLGetDiagField, type, handle, record, field, value, size,
-                length);
+    return Call(CurrentDriver().SQLGetDiagField, type, handle, record, field, value, size, length);
   }
   const auto area = GetPendingDiagnostics().Find(handle);
   return brivanto::standin::WriteField(area.value_or(brivanto::standin::DiagnosticArea{}), type,
@@ -281,7 +324,7 @@ extern "C" SQLRETURN SQL_API SQLError(SQLHENV environment, SQLHDBC connection, S
                                       SQLSMALLINT text_size, SQLSMALLINT* text_length) {
   const SQLHANDLE handle = statement != SQL_NULL_HSTMT ? statement : connection;
   if (handle == SQL_NULL_HANDLE) {
-    return Call(GetSqliteDriver().SQLError, environment, connection, statement, sqlstate,
+    return Call(CurrentDriver().SQLError, environment, connection, statement, sqlstate,
                 native_error, text, text_size, text_length);
   }
   const auto record = GetPendingDiagnostics().TakeFirst(handle);
@@ -295,7 +338,7 @@ extern "C" SQLRETURN SQL_API SQLError(SQLHENV environment, SQLHDBC connection, S
 extern "C" SQLRETURN SQL_API SQLGetFunctions(SQLHDBC connection, SQLUSMALLINT function_id,
                                              SQLUSMALLINT* supported) {
   GetPendingDiagnostics().Clear(connection);
-  const auto& driver = GetSqliteDriver();
+  const auto& driver = CurrentDriver();
   const SQLRETURN rc = Call(driver.SQLGetFunctions, connection, function_id, supported);
   if (SQL_SUCCEEDED(rc) && supported != nullptr) {
     brivanto::standin::MaskFunctions(driver, function_id, supported);

@@ -34,14 +34,14 @@ std::optional<std::string> ApplicationBytes(const CharacterParameter& parameter)
 
 bool SingleParameterSet(SQLHSTMT statement) {
   SQLULEN sets = 1;
-  const SQLRETURN rc = Call(GetSqliteDriver().SQLGetStmtAttr, statement, SQL_ATTR_PARAMSET_SIZE,
+  const SQLRETURN rc = Call(CurrentDriver().SQLGetStmtAttr, statement, SQL_ATTR_PARAMSET_SIZE,
                             &sets, SQLINTEGER{sizeof sets}, nullptr);
   return !SQL_SUCCEEDED(rc) || sets == 1;
 }
 
 SQLRETURN BindInDriver(SQLHSTMT statement, SQLUSMALLINT number, const CharacterParameter& bound,
                        SQLPOINTER value, SQLLEN size, SQLLEN* indicator) {
-  const SQLRETURN rc = Call(GetSqliteDriver().SQLBindParameter, statement, number,
+  const SQLRETURN rc = Call(CurrentDriver().SQLBindParameter, statement, number,
                             SQLSMALLINT{SQL_PARAM_INPUT}, SQLSMALLINT{SQL_C_CHAR}, bound.sql_type,
                             bound.column_size, bound.digits, value, size, indicator);
   return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, rc, "SQLBindParameter");
@@ -68,8 +68,8 @@ SQLRETURN BindParameter(SQLHSTMT statement, StatementState& state, SQLUSMALLINT 
                         SQLSMALLINT direction, SQLSMALLINT c_type, SQLSMALLINT sql_type,
                         SQLULEN column_size, SQLSMALLINT digits, SQLPOINTER value, SQLLEN size,
                         SQLLEN* indicator) {
-  const SQLRETURN rc = Call(GetSqliteDriver().SQLBindParameter, statement, number, direction,
-                            c_type, sql_type, column_size, digits, value, size, indicator);
+  const SQLRETURN rc = Call(CurrentDriver().SQLBindParameter, statement, number, direction, c_type,
+                            sql_type, column_size, digits, value, size, indicator);
   if (!SQL_SUCCEEDED(rc)) {
     return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, rc, "SQLBindParameter");
   }

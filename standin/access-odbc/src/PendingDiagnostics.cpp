@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "CodePage.h"
+#include "MdbToolsDriver.h"
 #include "Messages.h"
 #include "SqliteDriver.h"
 #include "TestSwitches.h"
@@ -35,6 +36,23 @@ std::vector<Diagnostic> FailurePrelude() {
   return {};
 }
 
+// MDB Tools leaves the SQLSTATE empty, which no application can act on, and answers every
+// statement its small SQL grammar cannot read with a bare "Couldn't parse SQL".
+Diagnostic ExplainedMdbToolsRecord(Diagnostic record) {
+  if (record.sqlstate.empty()) {
+    record.sqlstate = record.message.find("parse") != std::string::npos ? "42000" : "HY000";
+  }
+  if (record.message.find("Couldn't parse SQL") != std::string::npos) {
+    record.message = std::string(kMessagePrefix) +
+                     "MDB Tools kan deze SQL niet uitvoeren: het leest van een Access-bestand " +
+                     "(Jet) alleen SELECT met kolomnamen of *, uit één tabel, met WHERE, " +
+                     "LIMIT en OFFSET (MDB Tools: Couldn't parse SQL).";
+  } else if (!record.message.starts_with(kMessagePrefix)) {
+    record.message = std::string(kMessagePrefix) + "MDB Tools: " + record.message;
+  }
+  return record;
+}
+
 // Through SQLError, as unixODBC read them before the stand-in kept them: its texts start with
 // "[SQLite]", and it hands out each record once. Descriptors have no records in it.
 std::vector<Diagnostic> ReadDriverRecords(SQLSMALLINT type, SQLHANDLE handle) {
@@ -50,7 +68,7 @@ std::vector<Diagnostic> ReadDriverRecords(SQLSMALLINT type, SQLHANDLE handle) {
     std::array<SQLCHAR, kDriverMessageRoom> text{};
     SQLINTEGER native_error = 0;
     SQLSMALLINT length = 0;
-    const SQLRETURN rc = Call(GetSqliteDriver().SQLError, SQLHENV{SQL_NULL_HENV}, connection,
+    const SQLRETURN rc = Call(CurrentDriver().SQLError, SQLHENV{SQL_NULL_HENV}, connection,
                               statement, sqlstate.data(), &native_error, text.data(),
                               static_cast<SQLSMALLINT>(text.size() - 1), &length);
     if (!SQL_SUCCEEDED(rc)) {
@@ -58,6 +76,9 @@ std::vector<Diagnostic> ReadDriverRecords(SQLSMALLINT type, SQLHANDLE handle) {
     }
     records.push_back({reinterpret_cast<const char*>(sqlstate.data()), native_error,
                        reinterpret_cast<const char*>(text.data())});
+  }
+  if (&CurrentDriver() == &GetMdbToolsDriver()) {
+    std::transform(records.begin(), records.end(), records.begin(), ExplainedMdbToolsRecord);
   }
   return records;
 }
@@ -194,9 +215,11 @@ SQLRETURN CaptureDriverRecords(SQLSMALLINT driver_type, SQLHANDLE driver_handle,
     return rc;
   }
   if (records.empty()) {
+    const char* driver =
+        &CurrentDriver() == &GetMdbToolsDriver() ? "MDB Tools" : "the SQLite driver";
     records.push_back({"HY000", 0,
-                       std::string(kMessagePrefix) + function +
-                           " failed; the SQLite driver behind this stand-in gave no reason."});
+                       std::string(kMessagePrefix) + function + " failed; " + driver +
+                           " behind this stand-in gave no reason."});
   }
   return Fail(report_to, std::move(records));
 }

@@ -15,6 +15,8 @@
 
 #include "ConnectionString.h"
 #include "DatabasePath.h"
+#include "JetConnection.h"
+#include "MdbToolsDriver.h"
 #include "Messages.h"
 #include "SqliteConnection.h"
 #include "TempFile.h"
@@ -92,6 +94,9 @@ std::array<unsigned char, 100> ReadHeader(sqlite3* db, const std::string& path) 
 // rebuild would not see and which would be replayed over the written-back content.
 void RequireRollbackJournalDatabase(sqlite3* db, const std::string& path) {
   const std::array<unsigned char, 100> header = ReadHeader(db, path);
+  if (std::memcmp(header.data(), kJetSignature.data(), kJetSignature.size()) == 0) {
+    throw RepairError(std::string(kMessagePrefix) + JetRepairRefusal(path));
+  }
   static constexpr char kMagic[] = "SQLite format 3";
   if (std::memcmp(header.data(), kMagic, sizeof kMagic) != 0) {
     Fail(path, "it is not a database (unrecognised file format).");

@@ -5,6 +5,7 @@
 
 #include "ConnectionString.h"
 #include "DriverCalls.h"
+#include "Routes.h"
 
 namespace brivanto::standin {
 namespace {
@@ -21,7 +22,7 @@ bool IsWordChar(char c) {
 }
 
 std::optional<DeclaredColumn> NextDeclaredColumn(SQLHSTMT statement) {
-  if (!SQL_SUCCEEDED(Call(GetSqliteDriver().SQLFetch, statement))) {
+  if (!SQL_SUCCEEDED(Call(CurrentDriver().SQLFetch, statement))) {
     return std::nullopt;
   }
   DeclaredColumn column;
@@ -39,10 +40,14 @@ std::optional<DeclaredColumn> NextDeclaredColumn(SQLHSTMT statement) {
 }  // namespace
 
 std::vector<DeclaredColumn> ReadDeclaredColumns(SQLHDBC connection) {
-  const DriverStatement statement(connection);
   std::vector<DeclaredColumn> columns;
+  // A Jet file has no SQLite schema; MDB Tools describes its columns itself.
+  if (GetRoutes().Find(connection)) {
+    return columns;
+  }
+  const DriverStatement statement(connection);
   if (statement.get() == SQL_NULL_HSTMT ||
-      !SQL_SUCCEEDED(Call(GetSqliteDriver().SQLExecDirect, statement.get(),
+      !SQL_SUCCEEDED(Call(CurrentDriver().SQLExecDirect, statement.get(),
                           AsOdbcText(kDeclaredColumnsQuery), SQLINTEGER{SQL_NTS}))) {
     return columns;
   }

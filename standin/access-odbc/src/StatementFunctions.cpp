@@ -10,10 +10,12 @@
 #include "Columns.h"
 #include "Cursors.h"
 #include "DriverCalls.h"
+#include "JetConnection.h"
 #include "MemoComparison.h"
 #include "Messages.h"
 #include "Parameters.h"
 #include "PendingDiagnostics.h"
+#include "Routes.h"
 #include "SqliteDriver.h"
 #include "Statements.h"
 
@@ -28,6 +30,7 @@ SQLRETURN OnStatement(SQLHSTMT statement, Body&& body) {
   if (!state) {
     return SQL_INVALID_HANDLE;  // not a statement the stand-in handed out
   }
+  const DriverScope scope(state->driver);
   try {
     return body(*state);
   } catch (const std::bad_alloc&) {
@@ -49,14 +52,17 @@ SQLRETURN ExecuteText(SQLHSTMT statement, StatementState& state, const SQLCHAR* 
   if (const auto refused = RefuseMemoComparison(statement, state, sql)) {
     return *refused;
   }
+  if (const auto refused = RefuseJetStatement(statement, state, sql)) {
+    return *refused;
+  }
   const SQLRETURN converted = ConvertParameters(statement, state);
   if (!SQL_SUCCEEDED(converted)) {
     return converted;
   }
-  return Captured(
-      statement,
-      Call(GetSqliteDriver().SQLExecDirect, statement, AsOdbcText(sql), SQLINTEGER{SQL_NTS}),
-      "SQLExecDirect");
+  return Captured(statement,
+                  Call(CurrentDriver().SQLExecDirect, statement, AsOdbcText(JetSql(state, sql)),
+                       SQLINTEGER{SQL_NTS}),
+                  "SQLExecDirect");
 }
 
 SQLRETURN PrepareText(SQLHSTMT statement, StatementState& state, const SQLCHAR* text,
@@ -66,14 +72,17 @@ SQLRETURN PrepareText(SQLHSTMT statement, StatementState& state, const SQLCHAR* 
   if (const auto refused = RefuseMemoComparison(statement, state, sql)) {
     return *refused;
   }
-  return Captured(
-      statement,
-      Call(GetSqliteDriver().SQLPrepare, statement, AsOdbcText(sql), SQLINTEGER{SQL_NTS}),
-      "SQLPrepare");
+  if (const auto refused = RefuseJetStatement(statement, state, sql)) {
+    return *refused;
+  }
+  return Captured(statement,
+                  Call(CurrentDriver().SQLPrepare, statement, AsOdbcText(JetSql(state, sql)),
+                       SQLINTEGER{SQL_NTS}),
+                  "SQLPrepare");
 }
 
 SQLRETURN FreeStatement(SQLHSTMT statement, StatementState& state, SQLUSMALLINT option) {
-  const SQLRETURN rc = Call(GetSqliteDriver().SQLFreeStmt, statement, option);
+  const SQLRETURN rc = Call(CurrentDriver().SQLFreeStmt, statement, option);
   if (option == SQL_DROP && SQL_SUCCEEDED(rc)) {
     GetStatements().Remove(statement);
     return rc;
@@ -91,13 +100,13 @@ SQLRETURN FreeStatement(SQLHSTMT statement, StatementState& state, SQLUSMALLINT 
 // the Access driver cannot tell how many rows it has, and says -1.
 SQLRETURN CountRows(SQLHSTMT statement, SQLLEN* count) {
   SQLSMALLINT columns = 0;
-  if (SQL_SUCCEEDED(Call(GetSqliteDriver().SQLNumResultCols, statement, &columns)) && columns > 0) {
+  if (SQL_SUCCEEDED(Call(CurrentDriver().SQLNumResultCols, statement, &columns)) && columns > 0) {
     if (count != nullptr) {
       *count = -1;
     }
     return SQL_SUCCESS;
   }
-  return Captured(statement, Call(GetSqliteDriver().SQLRowCount, statement, count), "SQLRowCount");
+  return Captured(statement, Call(CurrentDriver().SQLRowCount, statement, count), "SQLRowCount");
 }
 
 SQLRETURN SetAttribute(SQLHSTMT statement, StatementState& state, SQLINTEGER attribute,
@@ -107,7 +116,7 @@ SQLRETURN SetAttribute(SQLHSTMT statement, StatementState& state, SQLINTEGER att
     return RequestCursor(statement, state, *request);
   }
   return Captured(statement,
-                  Call(GetSqliteDriver().SQLSetStmtAttr, statement, attribute, value, length),
+                  Call(CurrentDriver().SQLSetStmtAttr, statement, attribute, value, length),
                   "SQLSetStmtAttr");
 }
 
@@ -132,7 +141,7 @@ SQLRETURN GetAttribute(SQLHSTMT statement, const StatementState& state, SQLINTEG
     return SQL_SUCCESS;
   }
   return Captured(statement,
-                  Call(GetSqliteDriver().SQLGetStmtAttr, statement, attribute, value, size, length),
+                  Call(CurrentDriver().SQLGetStmtAttr, statement, attribute, value, size, length),
                   "SQLGetStmtAttr");
 }
 
@@ -151,17 +160,20 @@ SQLRETURN Bind(SQLHSTMT statement, SQLUSMALLINT number, SQLSMALLINT direction, S
 }  // namespace brivanto::standin
 
 using brivanto::standin::Call;
-using brivanto::standin::GetSqliteDriver;
+using brivanto::standin::CurrentDriver;
 using brivanto::standin::StatementState;
 
 extern "C" SQLRETURN SQL_API SQLAllocStmt(SQLHDBC connection, SQLHSTMT* statement) {
-  brivanto::standin::GetPendingDiagnostics().Clear(connection);
-  const SQLRETURN rc = Call(GetSqliteDriver().SQLAllocStmt, connection, statement);
+  using namespace brivanto::standin;
+  GetPendingDiagnostics().Clear(connection);
+  const DriverFunctions* driver = GetRoutes().DriverOf(connection);
+  const DriverScope scope(driver);
+  const SQLHDBC served = GetRoutes().DriverHandle(connection);
+  const SQLRETURN rc = Call(CurrentDriver().SQLAllocStmt, served, statement);
   if (SQL_SUCCEEDED(rc)) {
-    brivanto::standin::GetStatements().Add(*statement, connection);
+    GetStatements().Add(*statement, connection, driver);
   }
-  return brivanto::standin::CaptureDriverRecords(SQL_HANDLE_DBC, connection, connection, rc,
-                                                 "SQLAllocStmt");
+  return CaptureDriverRecords(SQL_HANDLE_DBC, served, connection, rc, "SQLAllocStmt");
 }
 
 extern "C" SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT statement, SQLUSMALLINT option) {
@@ -189,7 +201,7 @@ extern "C" SQLRETURN SQL_API SQLExecute(SQLHSTMT statement) {
     if (!SQL_SUCCEEDED(converted)) {
       return converted;
     }
-    return brivanto::standin::Captured(statement, Call(GetSqliteDriver().SQLExecute, statement),
+    return brivanto::standin::Captured(statement, Call(CurrentDriver().SQLExecute, statement),
                                        "SQLExecute");
   });
 }
@@ -230,7 +242,7 @@ extern "C" SQLRETURN SQL_API SQLGetData(SQLHSTMT statement, SQLUSMALLINT column,
     state.character_value.reset();
     return brivanto::standin::Captured(
         statement,
-        Call(GetSqliteDriver().SQLGetData, statement, column, type, value, size, indicator),
+        Call(CurrentDriver().SQLGetData, statement, column, type, value, size, indicator),
         "SQLGetData");
   });
 }
@@ -270,6 +282,7 @@ extern "C" SQLRETURN SQL_API SQLGetDescField(SQLHDESC descriptor, SQLSMALLINT re
                                              SQLINTEGER* length) {
   using namespace brivanto::standin;
   const FoundDescriptor found = GetStatements().FindDescriptor(descriptor);
+  const DriverScope scope(found.state ? found.state->driver : nullptr);
   if (found.tag != nullptr) {
     try {
       return DescriptorField(found, record, field, value, size, length);
@@ -280,7 +293,7 @@ extern "C" SQLRETURN SQL_API SQLGetDescField(SQLHDESC descriptor, SQLSMALLINT re
   GetPendingDiagnostics().Clear(descriptor);
   return CaptureDriverRecords(
       SQL_HANDLE_DESC, descriptor, descriptor,
-      Call(GetSqliteDriver().SQLGetDescField, descriptor, record, field, value, size, length),
+      Call(CurrentDriver().SQLGetDescField, descriptor, record, field, value, size, length),
       "SQLGetDescField");
 }
 
@@ -303,7 +316,7 @@ extern "C" SQLRETURN SQL_API SQLSetStmtOption(SQLHSTMT statement, SQLUSMALLINT o
       return brivanto::standin::RequestCursor(statement, state, *request);
     }
     return brivanto::standin::Captured(
-        statement, Call(GetSqliteDriver().SQLSetStmtOption, statement, option, value),
+        statement, Call(CurrentDriver().SQLSetStmtOption, statement, option, value),
         "SQLSetStmtOption");
   });
 }
@@ -333,7 +346,7 @@ extern "C" SQLRETURN SQL_API SQLGetStmtOption(SQLHSTMT statement, SQLUSMALLINT o
       return SQLRETURN{SQL_SUCCESS};
     }
     return brivanto::standin::Captured(
-        statement, Call(GetSqliteDriver().SQLGetStmtOption, statement, option, value),
+        statement, Call(CurrentDriver().SQLGetStmtOption, statement, option, value),
         "SQLGetStmtOption");
   });
 }

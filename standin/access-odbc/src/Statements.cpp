@@ -33,12 +33,15 @@ SQLHDESC HandleOf(const DescriptorTag& tag) {
   return const_cast<DescriptorTag*>(&tag);
 }
 
-void StatementRegistry::Add(SQLHSTMT statement, SQLHDBC connection) {
+void StatementRegistry::Add(SQLHSTMT statement, SQLHDBC connection, const DriverFunctions* driver) {
   auto state = std::make_shared<StatementState>();
   state->connection = connection;
+  state->driver = driver;
   for (size_t i = 0; i < kDescriptorAttributes.size(); ++i) {
-    state->descriptors[i] = DescriptorTag{statement, kDescriptorAttributes[i],
-                                          DriverDescriptor(statement, kDescriptorAttributes[i])};
+    // MDB Tools is an ODBC 2 driver: it has no descriptors to ask for.
+    const SQLHDESC own =
+        driver == nullptr ? DriverDescriptor(statement, kDescriptorAttributes[i]) : SQL_NULL_HDESC;
+    state->descriptors[i] = DescriptorTag{statement, kDescriptorAttributes[i], own};
   }
   const std::lock_guard lock(mutex_);
   // The SQLite driver may reuse the address of a statement it freed behind our back.

@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "DriverFunctions.h"
+
 namespace brivanto::standin {
 
 // The cursor the application asked for, as the Access driver would have granted it.
@@ -67,6 +69,7 @@ struct DescriptorTag {
 
 struct StatementState {
   SQLHDBC connection = SQL_NULL_HDBC;
+  const DriverFunctions* driver = nullptr;  // that serves the statement; null: the SQLite driver
   CursorSettings cursor;
   std::optional<CharacterValue> character_value;
   std::optional<std::vector<JetColumn>> columns;
@@ -93,7 +96,7 @@ struct FoundDescriptor {
 
 class StatementRegistry {
  public:
-  void Add(SQLHSTMT statement, SQLHDBC connection);
+  void Add(SQLHSTMT statement, SQLHDBC connection, const DriverFunctions* driver);
   void Remove(SQLHSTMT statement);
   void RemoveConnection(SQLHDBC connection);
   std::shared_ptr<StatementState> Find(SQLHSTMT statement) const;

@@ -14,6 +14,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "JetFile.h"
+#include "JetSite.h"
 #include "Win32FormWindow.h"
 #include "Win32Services.h"
 #include "WineSite.h"
@@ -289,6 +291,57 @@ TEST_F(WindowEndToEndTest, ImageFolderTheDatabaseRefusesLeavesTheOldFolderShown)
   EXPECT_EQ(boxes.texts[1].rfind("Het pad voor images is niet gewijzigd", 0), 0U) << boxes.texts[1];
   EXPECT_NE(boxes.texts[1].find("alleen lezen"), std::string::npos) << boxes.texts[1];
   EXPECT_EQ(boxes.styles[1], kIconError);
+}
+
+// A real Access file reaches MDB Tools behind the Linux stand-in: it is read as any database is,
+// and nothing writes to it. Wine's SQLPostInstallerError keeps no text, so here the refused
+// repair only shows as Wine's own reason.
+TEST_F(WindowEndToEndTest, AccessJetFileIsReadAndLeftByteForByteAsItWas) {
+  for (const auto version : {testing::jet::Version::Jet4, testing::jet::Version::Jet3}) {
+    const bool jet4 = version == testing::jet::Version::Jet4;
+    SCOPED_TRACE(jet4 ? "Jet 4" : "Jet 3");
+    database = folder + (jet4 ? "/Jet4.mdb" : "/Jet3.mdb");
+    testing::jet::WriteJetFile(database, version, testing::jet::SiteTables());
+    const std::string original = ReadFile(database);
+    dataSource.emplace(kDataSourceKey,
+                       std::vector<std::pair<std::string, std::string>>{
+                           {"driver", "C:\\Windows\\system32\\odbcjt32.dll"}, {"DBQ", database}});
+    const std::string chosen = ShallowFolder() + "\\nieuw";
+    ::CreateDirectoryA(chosen.c_str(), nullptr);
+    answerer = std::make_unique<DialogAnswerer>(chosen);
+    RemoveTree(kLog);
+    boxes.texts.clear();
+    boxes.styles.clear();
+    OpenWindow();
+    EXPECT_EQ(window->DirText(), testing::jet::kSiteImageFolder);
+
+    Click("cmdMaintenance");
+    const Lines rows = testing::jet::SiteSettingsLines();
+    const Lines all = Run("Select * from tblSettings");
+    ASSERT_EQ(all.size(), rows.size() + 8);
+    EXPECT_EQ(Lines(all.begin() + 2, all.begin() + 2 + static_cast<long>(rows.size())), rows);
+    const Lines loggedOn =
+        Run("Select * from tblSettings where [Section] = 'License' and [sKey] like 'LoggedOn%'");
+    ASSERT_GE(loggedOn.size(), 5U);
+    EXPECT_EQ(Lines(loggedOn.begin() + 2, loggedOn.begin() + 5),
+              Lines(rows.begin() + 1, rows.begin() + 4));
+    const Lines written = Run("delete from tblSettings");
+    ASSERT_GE(written.size(), 3U);
+    EXPECT_NE(written[2].find("alleen-lezen"), std::string::npos) << written[2];
+
+    Click("btnSelectImagePath");
+    EXPECT_EQ(window->DirText(), testing::jet::kSiteImageFolder);
+    ASSERT_EQ(boxes.texts.size(), 2U);
+    EXPECT_EQ(boxes.texts[1].rfind("Het pad voor images is niet gewijzigd", 0), 0U)
+        << boxes.texts[1];
+    EXPECT_NE(boxes.texts[1].find("alleen-lezen"), std::string::npos) << boxes.texts[1];
+
+    Click("cmdRepair");
+    EXPECT_EQ(boxes.texts.back(), kFailed + std::string(kLog) + ")");
+    EXPECT_EQ(ReadFile(kLog), Header() + "Error in repair (11, " + kWineRefusal + ")\r\n");
+    EXPECT_EQ(ReadFile(database), original);
+    window.reset();
+  }
 }
 
 TEST_F(WindowEndToEndTest, SetupStandInAcceptsOnlyARepairRequestForADatabase) {
