@@ -17,6 +17,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -24,6 +25,7 @@
 #include "OdbcDatabase.h"
 #include "database/ConnectionHolder.h"
 #include "database/ConnectionText.h"
+#include "maintenance/LineStore.h"
 #include "maintenance/Panel.h"
 #include "maintenance/ResultLines.h"
 #include "maintenance/SqlConsole.h"
@@ -163,20 +165,20 @@ class ListUnderTest {
 #else
 class ListUnderTest : public ports::ResultList {
  public:
-  static const char* Kind() { return "vector-backed ResultList"; }
+  static const char* Kind() { return "LineStore-backed ResultList"; }
   ports::ResultList& Results() { return *this; }
   void Settle() {}
   void SelectAll() { selectAll_ = true; }
   bool PutOnClipboard(const std::string&) { return false; }
 
-  void Clear() override { lines_.clear(); }
-  void Append(std::string line) override { lines_.push_back(std::move(line)); }
-  std::size_t Count() const override { return lines_.size(); }
-  const std::string& Line(std::size_t index) const override { return lines_.at(index); }
+  void Clear() override { lines_.Clear(); }
+  void Append(std::string_view line) override { lines_.Append(line); }
+  std::size_t Count() const override { return lines_.Count(); }
+  std::string_view Line(std::size_t index) const override { return lines_.Line(index); }
   bool IsSelected(std::size_t) const override { return selectAll_; }
 
  private:
-  std::vector<std::string> lines_;
+  maintenance::LineStore lines_;
   bool selectAll_ = false;
 };
 #endif
@@ -187,7 +189,7 @@ std::string Query() {
 
 void RequireCompleteListing(const ports::ResultList& results, std::size_t rows) {
   const std::size_t count = results.Count();
-  const std::string last = count == 0 ? "" : results.Line(count - 1);
+  const std::string last(count == 0 ? std::string_view() : results.Line(count - 1));
   if (count != rows + kFrameLines ||
       results.Line(rows + 3) != maintenance::CountLine(static_cast<std::int32_t>(rows)) ||
       last.rfind("Einde Query ", 0) != 0) {

@@ -12,6 +12,7 @@
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "BenchEnvironment.h"
@@ -60,9 +61,9 @@ class SteadyTicks : public ports::TickCounter {
 class Lines : public ports::ResultList {
  public:
   void Clear() override { lines_.clear(); }
-  void Append(std::string line) override { lines_.push_back(std::move(line)); }
+  void Append(std::string_view line) override { lines_.emplace_back(line); }
   std::size_t Count() const override { return lines_.size(); }
-  const std::string& Line(std::size_t index) const override { return lines_.at(index); }
+  std::string_view Line(std::size_t index) const override { return lines_.at(index); }
   bool IsSelected(std::size_t) const override { return false; }
 
  private:

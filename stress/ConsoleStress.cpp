@@ -82,7 +82,8 @@ int main(int argc, char** argv) {
     view.SetQueryText(turn.query);
     form.cmdExecute_Click();
     auto& results = view.Results();
-    const auto last = results.Count() == 0 ? std::string() : results.Line(results.Count() - 1);
+    const std::string last =
+        results.Count() == 0 ? std::string() : std::string(results.Line(results.Count() - 1));
     if (turn.expected.empty()) {
       ++failures;
       violations.Check(results.Count() > 0 && last.rfind("Einde Query", 0) != 0,

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -23,11 +24,11 @@ namespace brivanto::testing {
 class FakeResultList : public ports::ResultList {
  public:
   void Clear() override { lines.clear(), selected.clear(); }
-  void Append(std::string line) override {
-    lines.push_back(std::move(line)), selected.push_back(false);
+  void Append(std::string_view line) override {
+    lines.emplace_back(line), selected.push_back(false);
   }
   std::size_t Count() const override { return lines.size(); }
-  const std::string& Line(std::size_t index) const override { return lines.at(index); }
+  std::string_view Line(std::size_t index) const override { return lines.at(index); }
   bool IsSelected(std::size_t index) const override { return selected.at(index); }
 
   std::vector<std::string> lines;

@@ -2,22 +2,23 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
+#include <string_view>
 
+#include "maintenance/LineStore.h"
 #include "ports/FormView.h"
 
 namespace brivanto::app {
 
 class TextOnlyResultList : public ports::ResultList {
  public:
-  void Clear() override { lines_.clear(); }
-  void Append(std::string line) override { lines_.push_back(std::move(line)); }
-  std::size_t Count() const override { return lines_.size(); }
-  const std::string& Line(std::size_t index) const override { return lines_.at(index); }
+  void Clear() override { lines_.Clear(); }
+  void Append(std::string_view line) override { lines_.Append(line); }
+  std::size_t Count() const override { return lines_.Count(); }
+  std::string_view Line(std::size_t index) const override { return lines_.Line(index); }
   bool IsSelected(std::size_t /*index*/) const override { return false; }
 
  private:
-  std::vector<std::string> lines_;
+  maintenance::LineStore lines_;
 };
 
 // The window's controls reduced to the texts they would hold, for running its logic without a

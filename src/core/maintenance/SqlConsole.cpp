@@ -96,7 +96,7 @@ void SqlConsole::ListStatement(const std::string& statement) {
 }
 
 void SqlConsole::Append(std::string_view line) {
-  results_.Append(std::string(line));
+  results_.Append(line);
 }
 
 }  // namespace brivanto::maintenance

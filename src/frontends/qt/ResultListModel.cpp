@@ -1,7 +1,6 @@
 #include "ResultListModel.h"
 
 #include <QMetaObject>
-#include <utility>
 
 #include "QtText.h"
 
@@ -17,18 +16,18 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) {
     return {};
   }
-  return ToQString(lines_[static_cast<std::size_t>(index.row())]);
+  return ToQString(lines_.Line(static_cast<std::size_t>(index.row())));
 }
 
 void ResultListModel::Clear() {
   beginResetModel();
-  lines_.clear();
+  lines_.Clear();
   announced_ = 0;
   endResetModel();
 }
 
-void ResultListModel::Append(std::string line) {
-  lines_.push_back(std::move(line));
+void ResultListModel::Append(std::string_view line) {
+  lines_.Append(line);
   if (!flushQueued_) {
     flushQueued_ = true;
     QMetaObject::invokeMethod(this, &ResultListModel::Flush, Qt::QueuedConnection);
@@ -42,11 +41,12 @@ bool ResultListModel::IsSelected(std::size_t index) const {
 
 void ResultListModel::Flush() {
   flushQueued_ = false;
-  if (announced_ == lines_.size()) {
+  if (announced_ == lines_.Count()) {
     return;
   }
-  beginInsertRows(QModelIndex(), static_cast<int>(announced_), static_cast<int>(lines_.size() - 1));
-  announced_ = lines_.size();
+  beginInsertRows(QModelIndex(), static_cast<int>(announced_),
+                  static_cast<int>(lines_.Count() - 1));
+  announced_ = lines_.Count();
   endInsertRows();
 }
 

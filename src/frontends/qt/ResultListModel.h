@@ -4,9 +4,9 @@
 #include <QItemSelectionModel>
 #include <QPointer>
 #include <cstddef>
-#include <string>
-#include <vector>
+#include <string_view>
 
+#include "maintenance/LineStore.h"
 #include "ports/FormView.h"
 
 namespace brivanto::qt {
@@ -28,17 +28,18 @@ class ResultListModel : public QAbstractListModel, public ports::ResultList {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
   void Clear() override;
-  void Append(std::string line) override;
-  std::size_t Count() const override { return lines_.size(); }
+  void Append(std::string_view line) override;
+  std::size_t Count() const override { return lines_.Count(); }
   // Throws std::out_of_range past the last line.
-  const std::string& Line(std::size_t index) const override { return lines_.at(index); }
+  std::string_view Line(std::size_t index) const override { return lines_.Line(index); }
   // Rows not yet announced cannot have been selected, so no flush is needed here.
   bool IsSelected(std::size_t index) const override;
 
   void Flush();
 
  private:
-  std::vector<std::string> lines_;
+  // The view asks for a row's text only while it draws it, so only drawn rows become QStrings.
+  maintenance::LineStore lines_;
   std::size_t announced_ = 0;
   bool flushQueued_ = false;
   QPointer<const QItemSelectionModel> selection_;

@@ -23,8 +23,8 @@ constexpr DWORD kWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 constexpr int kFirstControlId = 100;
-// Posted after a run of appended lines, so a long result list is drawn once, not per line.
-constexpr UINT kResumeListDrawing = WM_APP + 1;
+// Posted after a run of appended lines, so the list box learns their number once, not per line.
+constexpr UINT kShowListedLines = WM_APP + 1;
 constexpr UINT_PTR kSubclassId = 1;
 
 struct ClickHandler {
@@ -115,9 +115,12 @@ ControlClass ClassOf(const ControlLayout& control) {
     case ControlKind::TextBox:
       return TextBoxClass(control);
     case ControlKind::ListBox:
+      // No data: the list box keeps only the number of lines and their selection, and asks for
+      // a line when it draws it, so a million lines cost no call per line. Without texts of its
+      // own it leaves finding a line by its first letter to its owner.
       return {"LISTBOX",
-              LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP |
-                  WS_VISIBLE,
+              LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_WANTKEYBOARDINPUT | LBS_EXTENDEDSEL |
+                  LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE,
               WS_EX_CLIENTEDGE};
     case ControlKind::Label:
       break;
@@ -167,6 +170,35 @@ HICON LoadFolderIcon() {
 void SetControlFont(HWND control, HFONT font) {
   // Null leaves the control with the system font: still readable.
   ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+// The height a list box gives a line of its own texts in `font` (null: the system font).
+int LineHeightOf(HFONT font) {
+  const WindowDc screen(nullptr);
+  std::optional<Selection> selected;
+  if (font != nullptr) {
+    selected.emplace(screen.Get(), font);
+  }
+  TEXTMETRICA metrics{};
+  // Without metrics a line still gets a height, only perhaps not the font's.
+  return ::GetTextMetricsA(screen.Get(), &metrics) ? metrics.tmHeight : 16;
+}
+
+// The first character of a line as the list box compares it: as it is drawn, in the ANSI code
+// page, and then as the list box reads the text, in UTF-16.
+std::wstring FirstDrawnCharacter(std::string_view line) {
+  if (line.empty()) {
+    return {};
+  }
+  // Every ANSI code page and UTF-16 carry ASCII unchanged.
+  if (static_cast<unsigned char>(line.front()) < 0x80) {
+    return std::wstring(1, static_cast<wchar_t>(line.front()));
+  }
+  std::size_t length = 1;
+  while (length < line.size() && (static_cast<unsigned char>(line[length]) & 0xC0) == 0x80) {
+    ++length;
+  }
+  return win32::ToWide(win32::FromAnsi(win32::ToAnsiForDisplay(line.substr(0, length))));
 }
 
 }  // namespace
@@ -283,6 +315,10 @@ void Win32FormWindow::AddTooltip() {
 void Win32FormWindow::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
   UniqueFont font(CreateMessageFont(dpi));
+  // An owner-drawn list box keeps its line height through a change of font: it is set as the
+  // list box would set it for texts of its own.
+  lineHeight_ = LineHeightOf(font.get());
+  ::SendMessageA(Named("lstResult"), LB_SETITEMHEIGHT, 0, MAKELPARAM(lineHeight_, 0));
   for (std::size_t index = 0; index < controls_.size(); ++index) {
     const auto& control = layout::kControls[index];
     SetControlFont(controls_[index], font.get());
@@ -327,8 +363,10 @@ LRESULT CALLBACK Win32FormWindow::WindowProc(HWND window, UINT message, WPARAM w
 
 LRESULT CALLBACK Win32FormWindow::FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR /*id*/, DWORD_PTR window) {
-  // A group box keeps its controls' notifications to itself; the window handles them.
-  if (message == WM_COMMAND) {
+  // A group box keeps its controls' notifications to itself, and the result list's requests to
+  // draw and find its lines; the window handles them.
+  if (message == WM_COMMAND || message == WM_MEASUREITEM || message == WM_DRAWITEM ||
+      message == WM_CHARTOITEM || message == WM_VKEYTOITEM) {
     return reinterpret_cast<Win32FormWindow*>(window)->HandleMessage(message, wParam, lParam);
   }
   if (message == WM_NCDESTROY) {
@@ -374,8 +412,23 @@ LRESULT Win32FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_GETMINMAXINFO:
       AllowTheLayoutsHeight(*reinterpret_cast<MINMAXINFO*>(lParam));
       return 0;
-    case kResumeListDrawing:
-      ResumeListDrawing();
+    case WM_MEASUREITEM:
+      // Asked once, while the list box is made; the font's height follows in ApplyDpi.
+      reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight =
+          static_cast<UINT>(lineHeight_ > 0 ? lineHeight_ : LineHeightOf(font_.get()));
+      return TRUE;
+    case WM_DRAWITEM:
+      DrawResultLine(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_CHARTOITEM:
+      // The caret is asked for: the message carries only 16 bits of it.
+      return OnCharToItem(static_cast<wchar_t>(LOWORD(wParam)),
+                          ::SendMessageA(reinterpret_cast<HWND>(lParam), LB_GETCARETINDEX, 0, 0));
+    case WM_VKEYTOITEM:
+      return -1;  // every key does what it does in any list box
+    case kShowListedLines:
+      showQueued_ = false;
+      logic_.RunHandler([this] { ShowListedLines(); });
       return 0;
     default:
       return ::DefWindowProcA(window, message, wParam, lParam);
@@ -408,6 +461,9 @@ void Win32FormWindow::OnCommand(std::size_t index, WORD code) {
     wait.emplace();
   }
   logic_.RunHandler([this, click] { (logic_.*(click->handler))(); });
+  // The listed lines are in the list box when the click is over, not only after the next
+  // message; a failure to show them is a failure of the click.
+  logic_.RunHandler([this] { ShowListedLines(); });
 }
 
 void Win32FormWindow::OnClose() {
@@ -521,29 +577,86 @@ void Win32FormWindow::SetQueryText(const std::string& text) {
 }
 
 void Win32FormWindow::Clear() {
+  // The list box never counts more lines than there are to draw.
   ::SendMessageA(Named("lstResult"), LB_RESETCONTENT, 0, 0);
-  lines_.clear();
+  shownCount_ = 0;
+  lines_.Clear();
 }
 
-void Win32FormWindow::Append(std::string line) {
-  const HWND list = Named("lstResult");
-  if (!listDrawingPaused_ && ::PostMessageA(window_.get(), kResumeListDrawing, 0, 0)) {
-    ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    listDrawingPaused_ = true;
+void Win32FormWindow::Append(std::string_view line) {
+  lines_.Append(line);
+  if (!showQueued_) {
+    showQueued_ = ::PostMessageA(window_.get(), kShowListedLines, 0, 0) != FALSE;
   }
-  const LRESULT added = ::SendMessageA(
-      list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::ToAnsiForDisplay(line).c_str()));
-  if (added == LB_ERR || added == LB_ERRSPACE) {
+}
+
+void Win32FormWindow::ShowListedLines() {
+  if (shownCount_ == lines_.Count()) {
+    return;
+  }
+  // The lines already shown keep their place, selection and scroll position.
+  const LRESULT set = ::SendMessageA(Named("lstResult"), LB_SETCOUNT, lines_.Count(), 0);
+  if (set == LB_ERR || set == LB_ERRSPACE) {
     throw Failure(failure_codes::kInternalError, "De resultaatlijst is vol");
   }
-  lines_.push_back(std::move(line));
+  shownCount_ = lines_.Count();
 }
 
-void Win32FormWindow::ResumeListDrawing() {
-  const HWND list = Named("lstResult");
-  listDrawingPaused_ = false;
-  ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-  ::InvalidateRect(list, nullptr, TRUE);
+std::string Win32FormWindow::DrawnText(std::size_t index) const {
+  return win32::ToAnsiForDisplay(lines_.Line(index));
+}
+
+// As a list box draws its own texts: the system's colours, the selection highlighted, the text
+// one pixel in from the left, and the focus rectangle around the caret's line.
+void Win32FormWindow::DrawResultLine(const DRAWITEMSTRUCT& item) const {
+  RECT area = item.rcItem;
+  const bool focused = (item.itemState & ODS_FOCUS) != 0;
+  // The focus rectangle alone is drawn inverted: drawn twice, it is gone again.
+  if (item.itemID == static_cast<UINT>(-1) || item.itemAction == ODA_FOCUS) {
+    if (focused || item.itemAction == ODA_FOCUS) {
+      ::DrawFocusRect(item.hDC, &area);
+    }
+    return;
+  }
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  const int text = selected                               ? COLOR_HIGHLIGHTTEXT
+                   : (item.itemState & ODS_DISABLED) != 0 ? COLOR_GRAYTEXT
+                                                          : COLOR_WINDOWTEXT;
+  std::optional<Selection> font;
+  if (font_ != nullptr) {
+    font.emplace(item.hDC, font_.get());
+  }
+  const COLORREF background =
+      ::SetBkColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  const COLORREF foreground = ::SetTextColor(item.hDC, ::GetSysColor(text));
+  const std::string line = item.itemID < lines_.Count() ? DrawnText(item.itemID) : std::string();
+  ::ExtTextOutA(item.hDC, area.left + 1, area.top, ETO_OPAQUE | ETO_CLIPPED, &area, line.data(),
+                static_cast<UINT>(line.size()), nullptr);
+  ::SetTextColor(item.hDC, foreground);
+  ::SetBkColor(item.hDC, background);
+  if (focused) {
+    ::DrawFocusRect(item.hDC, &area);
+  }
+}
+
+// A typed character moves the caret to the next line that starts with it, in any case, after
+// the caret and then from the top, as in a list box that holds its texts.
+LRESULT Win32FormWindow::OnCharToItem(wchar_t typed, LRESULT caret) const {
+  const std::size_t count = std::min(shownCount_, lines_.Count());
+  // Without a caret the search starts at the top.
+  const std::size_t from = caret >= 0 && static_cast<std::size_t>(caret) < count
+                               ? static_cast<std::size_t>(caret)
+                               : count - 1;
+  for (std::size_t step = 1; step <= count; ++step) {
+    const std::size_t index = (from + step) % count;
+    const std::wstring first = FirstDrawnCharacter(lines_.Line(index));
+    if (!first.empty() &&
+        ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, &typed, 1, first.data(),
+                         static_cast<int>(first.size())) == CSTR_EQUAL) {
+      return static_cast<LRESULT>(index);
+    }
+  }
+  return -2;  // no line starts so: nothing moves
 }
 
 bool Win32FormWindow::IsSelected(std::size_t index) const {

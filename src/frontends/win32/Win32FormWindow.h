@@ -13,14 +13,16 @@
 #include "Handles.h"
 #include "app/frmRepairDb.h"
 #include "layout/Layout.h"
+#include "maintenance/LineStore.h"
 #include "ports/FormView.h"
 
 namespace brivanto::win32ui {
 
 // The window frmRepairDb: its controls as the layout table places them, at the dots per inch of
 // the window's monitor, each event forwarded to the toolkit-free frmRepairDb, and the view and
-// result list that class drives. The result list keeps the core's UTF-8 lines beside the list
-// box, which holds them in the ANSI code page.
+// result list that class drives. The result list keeps the core's UTF-8 lines; the list box holds
+// no text, only their number and which are selected, and draws each visible line when it asks
+// for it, in the ANSI code page.
 class Win32FormWindow final : public ports::FormView, public ports::ResultList {
  public:
   explicit Win32FormWindow(const app::Services& services);
@@ -56,10 +58,12 @@ class Win32FormWindow final : public ports::FormView, public ports::ResultList {
   ports::ResultList& Results() override { return *this; }
 
   void Clear() override;
-  void Append(std::string line) override;
-  std::size_t Count() const override { return lines_.size(); }
-  const std::string& Line(std::size_t index) const override { return lines_.at(index); }
+  void Append(std::string_view line) override;
+  std::size_t Count() const override { return lines_.Count(); }
+  std::string_view Line(std::size_t index) const override { return lines_.Line(index); }
   bool IsSelected(std::size_t index) const override;
+  // The text the list box draws as line `index`: the line in the ANSI code page.
+  std::string DrawnText(std::size_t index) const;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -78,8 +82,10 @@ class Win32FormWindow final : public ports::FormView, public ports::ResultList {
   void OnCommand(std::size_t index, WORD code);
   void OnClose();
   void OnActivate(WORD state);
-  void ResumeListDrawing();
   void OnDropFiles(HDROP drop);
+  void ShowListedLines();
+  void DrawResultLine(const DRAWITEMSTRUCT& item) const;
+  LRESULT OnCharToItem(wchar_t typed, LRESULT caret) const;
   HWND Named(std::string_view name) const;
   int Pixels(int twips) const;
 
@@ -94,9 +100,12 @@ class Win32FormWindow final : public ports::FormView, public ports::ResultList {
   // Unset until the logic sets it: the window then has the design's client height.
   std::optional<int> outerHeightTwips_;
   bool settingPath_ = false;
-  bool listDrawingPaused_ = false;
+  bool showQueued_ = false;
+  // The number of lines the list box has been told of; the lines beyond wait for the next show.
+  std::size_t shownCount_ = 0;
+  int lineHeight_ = 0;
   HWND lastFocus_ = nullptr;
-  std::vector<std::string> lines_;
+  maintenance::LineStore lines_;
   std::function<void()> closed_;
 };
 

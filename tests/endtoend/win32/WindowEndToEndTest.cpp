@@ -136,7 +136,7 @@ class WindowEndToEndTest : public ::testing::Test {
     Click("cmdExecute");
     Lines lines;
     for (std::size_t index = 0; index < window->Count(); ++index) {
-      lines.push_back(window->Line(index));
+      lines.emplace_back(window->Line(index));
     }
     return lines;
   }

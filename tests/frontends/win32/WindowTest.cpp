@@ -69,6 +69,22 @@ HGLOBAL DropOf(const Strings& files) {
   return memory;
 }
 
+// The colour the list box paints at the right end of line `index`, past its text.
+COLORREF ColourAtEndOfLine(HWND list, int index) {
+  RECT client{};
+  RECT line{};
+  ::GetClientRect(list, &client);
+  ::SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&line));
+  const win32ui::WindowDc screen(nullptr);
+  const win32ui::UniqueMemoryDc memory(::CreateCompatibleDC(screen.Get()));
+  const win32ui::UniqueBitmap picture(
+      ::CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+  const win32ui::Selection drawn(memory.get(), picture.get());
+  ::SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()),
+                 PRF_CLIENT | PRF_ERASEBKGND);
+  return ::GetPixel(memory.get(), line.right - 4, (line.top + line.bottom) / 2);
+}
+
 void SetModifierKeys(bool shift, bool ctrl) {
   BYTE keys[256] = {};
   ::GetKeyboardState(keys);
@@ -302,7 +318,7 @@ TEST_F(WindowTest, ExecuteListsTheRowsAndCopyPutsTheSelectedOnesOnTheClipboard) 
   ::SetWindowTextA(Control("txtQuery"), "select * from t");
   Click("cmdExecute");
 
-  const Strings lines = ListBoxLines(Control("lstResult"));
+  const Strings lines = ListBoxLines(*window_);
   ASSERT_EQ(lines.size(), window_->Count());
   for (std::size_t index = 0; index < lines.size(); ++index) {
     EXPECT_EQ(lines[index], window_->Line(index));
@@ -312,8 +328,15 @@ TEST_F(WindowTest, ExecuteListsTheRowsAndCopyPutsTheSelectedOnesOnTheClipboard) 
 
   const auto row = static_cast<LPARAM>(first - lines.begin());
   ::SendMessageA(Control("lstResult"), LB_SELITEMRANGE, TRUE, MAKELPARAM(row, row + 1));
+  EXPECT_EQ(ColourAtEndOfLine(Control("lstResult"), static_cast<int>(row)),
+            ::GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(ColourAtEndOfLine(Control("lstResult"), 0), ::GetSysColor(COLOR_WINDOW));
   Click("cmdCopy");
   EXPECT_EQ(ClipboardText(), " 1 x\r\n 2 y\r\n");
+  // A typed letter finds the next line that starts with it, as in a list box of texts.
+  ::SendMessageW(Control("lstResult"), WM_CHAR, L'e', 0);
+  EXPECT_EQ(::SendMessageA(Control("lstResult"), LB_GETCARETINDEX, 0, 0),
+            static_cast<LRESULT>(lines.size() - 1));
 
   Click("cmdClear");
   EXPECT_EQ(::SendMessageA(Control("lstResult"), LB_GETCOUNT, 0, 0), 0);
@@ -327,7 +350,7 @@ TEST_F(WindowTest, CopyWhileAnotherProgramHoldsTheClipboardSaysSoAndTheWindowGoe
   Click("cmdMaintenance");
   ::SetWindowTextA(Control("txtQuery"), "select * from t");
   Click("cmdExecute");
-  const Strings lines = ListBoxLines(Control("lstResult"));
+  const Strings lines = ListBoxLines(*window_);
   const auto row = std::find(lines.begin(), lines.end(), " 1") - lines.begin();
   ::SendMessageA(Control("lstResult"), LB_SELITEMRANGE, TRUE, MAKELPARAM(row, row));
   std::atomic<bool> held{false};

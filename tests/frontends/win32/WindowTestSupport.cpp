@@ -20,13 +20,11 @@ void PumpMessages() {
   }
 }
 
-std::vector<std::string> ListBoxLines(HWND list) {
+std::vector<std::string> ListBoxLines(const win32ui::Win32FormWindow& window) {
   std::vector<std::string> lines;
-  const auto count = ::SendMessageA(list, LB_GETCOUNT, 0, 0);
-  for (WPARAM index = 0; static_cast<LRESULT>(index) < count; ++index) {
-    std::string line(static_cast<std::size_t>(::SendMessageA(list, LB_GETTEXTLEN, index, 0)), '\0');
-    ::SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(line.data()));
-    lines.push_back(line);
+  const auto count = ::SendMessageA(window.Control("lstResult"), LB_GETCOUNT, 0, 0);
+  for (std::size_t index = 0; static_cast<LRESULT>(index) < count; ++index) {
+    lines.push_back(window.DrawnText(index));
   }
   return lines;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Win32FormWindow.h"
 #include "support/Fakes.h"
 
 namespace brivanto::win32test {
@@ -18,7 +19,7 @@ void DescribeSite(testing::FakeServices& fakes);
 // Handles every message waiting for this thread.
 void PumpMessages();
 
-// The list box's lines as the control holds them.
-std::vector<std::string> ListBoxLines(HWND list);
+// The lines the result list shows: as many as its list box counts, each as the window draws it.
+std::vector<std::string> ListBoxLines(const win32ui::Win32FormWindow& window);
 
 }  // namespace brivanto::win32test

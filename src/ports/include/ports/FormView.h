@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace brivanto::ports {
 
@@ -11,9 +12,10 @@ class ResultList {
  public:
   virtual ~ResultList() = default;
   virtual void Clear() = 0;
-  virtual void Append(std::string line) = 0;
+  virtual void Append(std::string_view line) = 0;
   virtual std::size_t Count() const = 0;
-  virtual const std::string& Line(std::size_t index) const = 0;
+  // Valid until the list next changes.
+  virtual std::string_view Line(std::size_t index) const = 0;
   virtual bool IsSelected(std::size_t index) const = 0;
 };
 

@@ -1,0 +1,55 @@
+#include "maintenance/LineStore.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace brivanto::maintenance {
+namespace {
+
+// Blocks grow from small, so a short result costs little, to a size at which a million lines
+// need a few dozen of them and the unused end of each is negligible.
+constexpr std::size_t kFirstBlockSize = 4096;
+constexpr std::size_t kLargestBlockSize = std::size_t{1} << 20;
+
+}  // namespace
+
+void LineStore::Clear() {
+  std::vector<Block>().swap(blocks_);
+  std::vector<std::size_t>().swap(ends_);
+  used_ = 0;
+}
+
+void LineStore::Append(std::string_view line) {
+  const std::size_t total = ends_.empty() ? 0 : ends_.back();
+  if (blocks_.empty() || blocks_.back().capacity - used_ < line.size()) {
+    const std::size_t grown = blocks_.empty()
+                                  ? kFirstBlockSize
+                                  : std::min(2 * blocks_.back().capacity, kLargestBlockSize);
+    const std::size_t capacity = std::max(grown, line.size());
+    blocks_.push_back({std::make_unique_for_overwrite<char[]>(capacity), capacity, total});
+    used_ = 0;
+  }
+  if (!line.empty()) {
+    std::memcpy(blocks_.back().bytes.get() + used_, line.data(), line.size());
+  }
+  used_ += line.size();
+  ends_.push_back(total + line.size());
+}
+
+std::string_view LineStore::Line(std::size_t index) const {
+  if (index >= ends_.size()) {
+    throw std::out_of_range("LineStore has no line " + std::to_string(index));
+  }
+  const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
+  // A line lies whole in the last block that starts at or before its first byte.
+  const auto block = std::upper_bound(blocks_.begin(), blocks_.end(), begin,
+                                      [](std::size_t offset, const Block& candidate) {
+                                        return offset < candidate.start;
+                                      }) -
+                     1;
+  return {block->bytes.get() + (begin - block->start), ends_[index] - begin};
+}
+
+}  // namespace brivanto::maintenance

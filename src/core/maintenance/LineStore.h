@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace brivanto::maintenance {
+
+// The lines of the result list, packed: a million rows cost their bytes and one offset each,
+// not an allocation each. Lines live in blocks that never move once written, so appending never
+// copies what is already stored.
+class LineStore {
+ public:
+  // Gives all memory back: a cleared list holds nothing of a long result.
+  void Clear();
+  void Append(std::string_view line);
+  std::size_t Count() const { return ends_.size(); }
+  // Throws std::out_of_range past the last line. The view stays valid until Clear().
+  std::string_view Line(std::size_t index) const;
+
+ private:
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    std::size_t capacity;
+    std::size_t start;  // the offset of its first byte among the bytes of all lines
+  };
+
+  std::vector<Block> blocks_;
+  // Where each line ends among the bytes of all lines; a line begins where the one before ends.
+  std::vector<std::size_t> ends_;
+  std::size_t used_ = 0;  // bytes written into the last block
+};
+
+}  // namespace brivanto::maintenance
