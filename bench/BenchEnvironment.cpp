@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <stdexcept>
@@ -29,6 +31,20 @@ void RunSqlite(const std::filesystem::path& path, const std::string& sql) {
     sqlite3_free(message);
     throw std::runtime_error(reason);
   }
+}
+
+ports::LocalDateTime SystemClock::Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+std::uint32_t SteadyTicks::GetTickCount() {
+  return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now().time_since_epoch())
+                                        .count());
 }
 
 }  // namespace brivanto::bench

@@ -116,26 +116,6 @@ void FillTable(const fs::path& path, std::size_t rows) {
   file.Execute("commit");
 }
 
-class SystemClock : public ports::Clock {
- public:
-  ports::LocalDateTime Now() override {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-            local.tm_hour,        local.tm_min,     local.tm_sec};
-  }
-};
-
-class SteadyTicks : public ports::TickCounter {
- public:
-  std::uint32_t GetTickCount() override {
-    return static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Stopwatch::now().time_since_epoch())
-            .count());
-  }
-};
-
 #ifdef BRIVANTO_BENCH_QT_LIST
 // The window's own list: the model the frontend gives lstResult, shown in a list view set up
 // the same way, so announcing and laying out the rows is part of the time.
@@ -198,8 +178,8 @@ void RequireCompleteListing(const ports::ResultList& results, std::size_t rows) 
 }
 
 double TimeConsole(const std::string& connectionText, ListUnderTest& list, std::size_t rows) {
-  SystemClock clock;
-  SteadyTicks ticks;
+  bench::SystemClock clock;
+  bench::SteadyTicks ticks;
   list.Results().Clear();
   list.Settle();
   const auto start = Stopwatch::now();

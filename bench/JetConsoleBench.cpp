@@ -38,26 +38,6 @@ double MillisecondsSince(Stopwatch::time_point start) {
   return std::chrono::duration<double, std::milli>(Stopwatch::now() - start).count();
 }
 
-class SystemClock : public ports::Clock {
- public:
-  ports::LocalDateTime Now() override {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-            local.tm_hour,        local.tm_min,     local.tm_sec};
-  }
-};
-
-class SteadyTicks : public ports::TickCounter {
- public:
-  std::uint32_t GetTickCount() override {
-    return static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Stopwatch::now().time_since_epoch())
-            .count());
-  }
-};
-
 class Lines : public ports::ResultList {
  public:
   void Clear() override { lines_.clear(); }
@@ -82,8 +62,8 @@ void WriteTable(const fs::path& file, std::size_t rows) {
 }
 
 double TimeConsole(const std::string& connectionText, std::size_t rows) {
-  SystemClock clock;
-  SteadyTicks ticks;
+  bench::SystemClock clock;
+  bench::SteadyTicks ticks;
   Lines lines;
   const auto start = Stopwatch::now();
   {
