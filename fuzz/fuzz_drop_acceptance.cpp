@@ -10,10 +10,12 @@
 
 #include "FuzzCheck.h"
 #include "app/DropAcceptance.h"
+#include "text/Text.h"
 
 namespace {
 
 using namespace brivanto::app;
+using brivanto::text::ToLowerAscii;
 
 // The fixed start of both patterns the window uses before its wildcard.
 constexpr std::size_t kMarkerLength = 7;
@@ -23,14 +25,7 @@ std::string FlipAsciiCase(std::string text) {
     if (c >= 'a' && c <= 'z') {
       return static_cast<char>(c - 'a' + 'A');
     }
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return text;
-}
-
-std::string LowerAscii(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return ToLowerAscii(c);
   });
   return text;
 }
@@ -55,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(AcceptsDroppedFile(pattern, before + FlipAsciiCase(marker) + file, modifiers));
   // Without the marker in any case, only a forced drop gets through.
   FUZZ_CHECK(forced ||
-             accepted == (LowerAscii(file).find(LowerAscii(marker)) != std::string::npos));
+             accepted == (ToLowerAscii(file).find(ToLowerAscii(marker)) != std::string::npos));
   const KeyModifiers plain{};
   FUZZ_CHECK(!AcceptsDroppedFile(pattern, file, plain) || accepted);
   return 0;

@@ -7,18 +7,16 @@
 
 #include "FuzzCheck.h"
 #include "maintenance/Statement.h"
+#include "text/Text.h"
 
 namespace {
-
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool HoldsSelect(std::string_view query) {
   constexpr std::string_view kWord = "select";
   for (std::size_t start = 0; start + kWord.size() <= query.size(); ++start) {
     std::size_t matched = 0;
-    while (matched < kWord.size() && LowerAscii(query[start + matched]) == kWord[matched]) {
+    while (matched < kWord.size() &&
+           brivanto::text::ToLowerAscii(query[start + matched]) == kWord[matched]) {
       ++matched;
     }
     if (matched == kWord.size()) {

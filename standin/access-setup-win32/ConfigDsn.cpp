@@ -5,10 +5,11 @@
 // Linux stand-in behind odbc32. So the Windows exe's repair request ends here. This library
 // checks the request as the driver would: an attribute list of key=value entries (NUL-separated,
 // ending in an empty one) with REPAIR_DB and at most PWD, UID and DSN beside it, a value
-// optionally in double quotes, and a file that exists and is a database (a SQLite file, as the
-// Linux stand-in's databases are). A refused request is posted with SQLPostInstallerError and
-// answered FALSE, so the program must report it. A well-formed request for a database is answered
-// without touching the file: the repair itself is proven on Linux.
+// optionally in double quotes (read as the Linux stand-in reads it, standin/common), and a file
+// that exists and is a database (a SQLite file, as the Linux stand-in's databases are). A refused
+// request is posted with SQLPostInstallerError and answered FALSE, so the program must report it.
+// A well-formed request for a database is answered without touching the file: the repair itself
+// is proven on Linux.
 //
 // Which requests repair, and what they answer, "SQLConfigDataSource (Access Driver)" leaves open;
 // BRIVANTO_STANDIN_REPAIR_ANSWER chooses as for the Linux stand-in (this library exists for tests
@@ -26,45 +27,22 @@
 
 #include <array>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "JetFile.h"
+#include "RepairRequest.h"
+#include "UniqueHandle.h"
 
 namespace {
 
 constexpr const char* kPrefix = "[Brivanto Access setup stand-in] ";
 constexpr std::string_view kDatabaseSignature{"SQLite format 3\0", 16};
-// A real Access (Jet) file: the data path reads it through MDB Tools, read-only.
-constexpr std::string_view kJetSignature{"\x00\x01\x00\x00Standard Jet DB\x00", 20};
 
 struct Refusal {
   DWORD code;
   std::string text;
 };
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const noexcept { ::CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return lower;
-}
-
-std::string WithoutQuotes(std::string_view value) {
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-    value = value.substr(1, value.size() - 2);
-  }
-  return std::string(value);
-}
 
 enum class Answer { kRepairAndSucceed, kRepairAndReturnFalse, kRefuse };
 
@@ -85,52 +63,37 @@ Answer AnswerTo(WORD request) {
   return setting == "config" ? Answer::kRepairAndSucceed : Answer::kRepairAndReturnFalse;
 }
 
-// PWD and UID come with every request of the program; a DSN is ignored beside REPAIR_DB, as the
-// driver ignores it beside COMPACT_DB and CREATE_DB.
-bool Accepted(const std::string& key) {
-  return key == "repair_db" || key == "pwd" || key == "uid" || key == "dsn";
-}
-
 std::string DatabaseToRepair(const char* attributes) {
-  std::optional<std::string> database;
-  for (const char* entry = attributes != nullptr ? attributes : ""; *entry != '\0';
-       entry += std::strlen(entry) + 1) {
-    const std::string_view pair(entry);
-    const auto equals = pair.find('=');
-    const std::string key = Lower(pair.substr(0, equals));
-    if (equals == std::string_view::npos || !Accepted(key)) {
-      throw Refusal{ODBC_ERROR_INVALID_KEYWORD_VALUE,
-                    "The attribute '" + std::string(pair) + "' is not supported"};
-    }
-    if (key == "repair_db" && !database) {
-      database = WithoutQuotes(pair.substr(equals + 1));
-    }
+  const auto request =
+      brivanto::standin::ReadRepairRequest(brivanto::standin::AttributeEntries(attributes));
+  if (request.unsupported) {
+    throw Refusal{ODBC_ERROR_INVALID_KEYWORD_VALUE,
+                  "The attribute '" + *request.unsupported + "' is not supported"};
   }
-  if (!database || database->empty()) {
+  if (!request.database) {
     throw Refusal{ODBC_ERROR_INVALID_KEYWORD_VALUE, "A request without REPAIR_DB"};
   }
-  return *database;
+  return *request.database;
 }
 
 void CheckIsDatabase(const std::string& path) {
-  const UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
+  const brivanto::win32::UniqueFile file(
+      ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     throw Refusal{ODBC_ERROR_REQUEST_FAILED, "Cannot repair '" + path +
                                                  "': the file cannot be opened (system error " +
                                                  std::to_string(::GetLastError()) + ")"};
   }
+  // A real Access (Jet) file: the data path reads it through MDB Tools, read-only.
+  using brivanto::standin::kJetSignature;
   std::array<char, kJetSignature.size()> start{};
   DWORD read = 0;
   const bool was_read =
       ::ReadFile(file.get(), start.data(), static_cast<DWORD>(start.size()), &read, nullptr);
   const std::string_view header(start.data(), read);
   if (was_read && header == kJetSignature) {
-    throw Refusal{ODBC_ERROR_REQUEST_FAILED,
-                  "'" + path + "' is een Access-bestand (Jet). Alleen het Access-stuurprogramma " +
-                      "van Windows kan het repareren; op Linux wordt het alleen-lezen geopend, " +
-                      "via MDB Tools."};
+    throw Refusal{ODBC_ERROR_REQUEST_FAILED, brivanto::standin::JetRepairRefusal(path)};
   }
   if (!was_read || !header.starts_with(kDatabaseSignature)) {
     throw Refusal{ODBC_ERROR_REQUEST_FAILED, "Cannot repair '" + path + "': not a database"};

@@ -12,7 +12,7 @@
 #include "ContractWorld.h"
 #include "OdbcTestEnvironment.h"
 #include "Windows1252.h"
-#include "support/Fakes.h"
+#include "support/fakes/FakeDatabase.h"
 
 namespace brivanto::testing {
 namespace {

@@ -13,8 +13,8 @@
 
 #include "ContractWorld.h"
 #include "StandardFileSystem.h"
-#include "support/Fakes.h"
 #include "support/TemporaryFolder.h"
+#include "support/fakes/FakeFileSystem.h"
 
 namespace brivanto::testing {
 namespace {

@@ -9,7 +9,7 @@
 #include "OdbcInstallerLibrary.h"
 #include "OdbcTestEnvironment.h"
 #include "repair/RepairLog.h"
-#include "support/Fakes.h"
+#include "support/fakes/FakeInstaller.h"
 
 namespace brivanto::testing {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "ContractWorld.h"
 #include "IniSettingsStore.h"
-#include "support/Fakes.h"
 #include "support/TemporaryFolder.h"
+#include "support/fakes/FakeSettingsStore.h"
 
 namespace brivanto::testing {
 namespace {

@@ -94,6 +94,11 @@ void EmptyFileSystem::CopyToNewFile(const std::string& /*source*/, const std::st
   RefuseFileAccess();
 }
 
+ports::NewFilesOutcome EmptyFileSystem::CopyToNewFiles(
+    const std::vector<ports::FileCopy>& /*copies*/) {
+  RefuseFileAccess();
+}
+
 bool RefusingInstaller::ConfigDataSource(std::intptr_t /*window*/, int /*request*/,
                                          const std::string& /*driver*/,
                                          const std::string& /*attributes*/) {

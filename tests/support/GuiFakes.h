@@ -54,6 +54,7 @@ class EmptyFileSystem : public ports::FileSystem {
   bool IsFile(const std::string& path) override;
   std::unique_ptr<ports::AppendFile> OpenForAppend(const std::string& path) override;
   void CopyToNewFile(const std::string& source, const std::string& target) override;
+  ports::NewFilesOutcome CopyToNewFiles(const std::vector<ports::FileCopy>& copies) override;
 };
 
 class RefusingInstaller : public ports::OdbcInstaller {

@@ -22,7 +22,7 @@ constexpr std::string_view kDataSourcesKey = "SOFTWARE\\ODBC\\ODBC.INI\\";
 // (1000 bytes). Growing only matters for installers without that limit.
 constexpr std::size_t kFirstBufferSize = 4096;
 // Registry texts are far shorter in practice; this only bounds a misbehaving installer.
-constexpr std::size_t kLargestBufferSize = 1024 * 1024;
+constexpr std::size_t kLargestBufferSize = std::size_t{1024} * 1024;
 
 // No stored value can equal this text, so receiving it back means the key is absent. A present
 // but empty key answers "" instead.

@@ -1,6 +1,7 @@
 #include "OdbcRecordset.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "OdbcColumns.h"
@@ -22,9 +23,11 @@ SQLSMALLINT ResultColumnCount(SQLHSTMT statement) {
 }
 
 // A driver that left no terminator filled the buffer but for its last byte, the terminator's.
+// Searched with memchr, which reads many bytes at a time: this runs once per value.
 std::size_t TerminatedLength(const std::vector<char>& buffer) {
-  const auto end = std::ranges::find(buffer, '\0');
-  return end == buffer.end() ? buffer.size() - 1 : static_cast<std::size_t>(end - buffer.begin());
+  const void* end = std::memchr(buffer.data(), '\0', buffer.size());
+  return end == nullptr ? buffer.size() - 1
+                        : static_cast<std::size_t>(static_cast<const char*>(end) - buffer.data());
 }
 
 }  // namespace

@@ -171,7 +171,8 @@ std::string Bracketed(const std::string& name) {
 // The declared size can be smaller than a text the database would still accept or reject; it
 // must decide, not a silent truncation while binding.
 TextParameter ParameterFor(const ColumnDescription& column, const std::string& text) {
-  const SQLSMALLINT sqlType = column.sqlType == SQL_UNKNOWN_TYPE ? SQL_VARCHAR : column.sqlType;
+  const SQLSMALLINT sqlType =
+      column.sqlType == SQL_UNKNOWN_TYPE ? static_cast<SQLSMALLINT>(SQL_VARCHAR) : column.sqlType;
   return {text, sqlType, std::max<SQLULEN>(column.size, text.size()), column.decimalDigits};
 }
 

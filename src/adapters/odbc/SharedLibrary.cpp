@@ -1,35 +1,12 @@
 #include "SharedLibrary.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
 #include <dlfcn.h>
-#endif
 
 #include "ports/Failure.h"
 
 namespace brivanto::odbc {
 namespace {
 
-#ifdef _WIN32
-std::string LoaderReason() {
-  return "Windows-foutcode " + std::to_string(GetLastError());
-}
-
-void* Load(const std::string& name) {
-  return LoadLibraryA(name.c_str());
-}
-
-SharedLibrary::Address FindSymbol(void* library, const char* symbol) {
-  return reinterpret_cast<SharedLibrary::Address>(
-      GetProcAddress(static_cast<HMODULE>(library), symbol));
-}
-
-void Unload(void* library) {
-  // Unloading only fails for a handle that is not a loaded module; nothing to report.
-  FreeLibrary(static_cast<HMODULE>(library));
-}
-#else
 std::string LoaderReason() {
   const char* reason = dlerror();
   return reason != nullptr ? reason : "onbekende reden";
@@ -47,7 +24,6 @@ void Unload(void* library) {
   // Unloading only fails for a handle that is not a loaded library; nothing to report.
   dlclose(library);
 }
-#endif
 
 }  // namespace
 

@@ -4,7 +4,8 @@
 
 namespace brivanto::odbc {
 
-// A library loaded at run time, unloaded with its owner.
+// A library loaded at run time (dlopen), unloaded with its owner. Linux only: on Windows the
+// registry is read directly and the installer is linked.
 class SharedLibrary {
  public:
   // Throws Failure numbered failure_codes::kModuleNotFound, naming the library and the loader's

@@ -1,30 +1,28 @@
 #include "StandardFileSystem.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <string_view>
-#include <system_error>
-#include <thread>
-
-#include "FileDescriptor.h"
-#include "ports/Failure.h"
-
-#ifdef __linux__
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
+#include <chrono>
 #include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
 #include <random>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
-#endif
+
+#include "FileDescriptor.h"
+#include "ports/Failure.h"
+#include "ports/NewFilesTransaction.h"
 
 namespace brivanto::posix {
 namespace {
@@ -67,7 +65,6 @@ class StandardAppendFile : public ports::AppendFile {
 // The wait is bounded, so a repair that never ends elsewhere cannot freeze this one for good; a
 // repair of a large database takes well under a minute.
 void LockExclusively(std::FILE* file) {
-#ifdef __linux__
   constexpr auto kLongestWait = std::chrono::seconds(60);
   constexpr auto kPollInterval = std::chrono::milliseconds(50);
   const auto deadline = std::chrono::steady_clock::now() + kLongestWait;
@@ -81,9 +78,6 @@ void LockExclusively(std::FILE* file) {
     }
     std::this_thread::sleep_for(kPollInterval);
   }
-#else
-  static_cast<void>(file);  // no lock where flock() is missing; blocks may interleave there
-#endif
 }
 
 void CreateParentFolders(const std::string& path) {
@@ -120,31 +114,7 @@ std::unique_ptr<ports::AppendFile> StandardFileSystem::OpenForAppend(const std::
   return std::make_unique<StandardAppendFile>(std::move(file));
 }
 
-#ifdef __linux__
 namespace {
-
-// Removes the files of an unfinished copy: its temporaries, and the targets already put in
-// place, so a failure leaves neither half a copy nor a copy without its companions.
-class RemoveUnlessKept {
- public:
-  RemoveUnlessKept() = default;
-  ~RemoveUnlessKept() {
-    for (auto path = paths_.rbegin(); path != paths_.rend(); ++path) {
-      // Best effort: the failure being reported already says what went wrong.
-      static_cast<void>(::unlink(path->c_str()));
-    }
-  }
-  RemoveUnlessKept(const RemoveUnlessKept&) = delete;
-  RemoveUnlessKept& operator=(const RemoveUnlessKept&) = delete;
-  void Add(std::string path) { paths_.push_back(std::move(path)); }
-  void Renamed(const std::string& from, const std::string& to) {
-    std::replace(paths_.begin(), paths_.end(), from, to);
-  }
-  void KeepAll() { paths_.clear(); }
-
- private:
-  std::vector<std::string> paths_;
-};
 
 // Lets the kernel copy without passing the bytes through user space, and starts writing each
 // chunk to disk while the next one is copied, so the final flush has little left to wait for.
@@ -241,7 +211,8 @@ FileDescriptor CreateTemporary(const std::string& target, mode_t mode, std::stri
 }
 
 // Writes the whole copy under a temporary name and flushes it; returns that name.
-std::string CopyToTemporary(const ports::FileCopy& copy, RemoveUnlessKept& unfinished) {
+std::optional<std::string> CopyToTemporary(const ports::FileCopy& copy,
+                                           ports::UnfinishedFiles& unfinished) {
   const FileDescriptor from(::open(copy.source.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat status {};
   if (!from.IsValid() || ::fstat(from.Get(), &status) != 0) {
@@ -276,18 +247,12 @@ ports::NewFilesOutcome NameRefused(int error) {
   ThrowSystemFailure(error);
 }
 
-// Checked before copying, so a taken or impossible name costs no copy of a large file.
-ports::NewFilesOutcome CheckNames(const std::vector<ports::FileCopy>& copies) {
-  for (const auto& copy : copies) {
-    struct stat status {};
-    if (::lstat(copy.target.c_str(), &status) == 0) {
-      return ports::NewFilesOutcome::kNameTaken;
-    }
-    if (errno != ENOENT) {
-      return NameRefused(errno);
-    }
+ports::NewFilesOutcome CheckName(const std::string& target) {
+  struct stat status {};
+  if (::lstat(target.c_str(), &status) == 0) {
+    return ports::NewFilesOutcome::kNameTaken;
   }
-  return ports::NewFilesOutcome::kCopied;
+  return errno == ENOENT ? ports::NewFilesOutcome::kCopied : NameRefused(errno);
 }
 
 // Gives the finished copy its name, never replacing a file that took the name meanwhile.
@@ -309,30 +274,19 @@ ports::NewFilesOutcome PlaceWithoutReplacing(const std::string& temporary,
   return ports::NewFilesOutcome::kCopied;
 }
 
+void RemoveFile(const std::string& path) noexcept {
+  static_cast<void>(::unlink(path.c_str()));
+}
+
+// The primitives of the copy to new names, through the system calls of Linux.
+constexpr ports::NewFilePrimitives kLinuxNewFiles{CheckName, CopyToTemporary, PlaceWithoutReplacing,
+                                                  RemoveFile, SyncFolderOf};
+
 }  // namespace
 
 ports::NewFilesOutcome StandardFileSystem::CopyToNewFiles(
     const std::vector<ports::FileCopy>& copies) {
-  if (const auto names = CheckNames(copies); names != ports::NewFilesOutcome::kCopied) {
-    return names;
-  }
-  RemoveUnlessKept unfinished;
-  std::vector<std::string> temporaries;
-  for (const auto& copy : copies) {
-    temporaries.push_back(CopyToTemporary(copy, unfinished));
-  }
-  for (std::size_t index = 0; index < copies.size(); ++index) {
-    const auto placed = PlaceWithoutReplacing(temporaries[index], copies[index].target);
-    if (placed != ports::NewFilesOutcome::kCopied) {
-      return placed;
-    }
-    unfinished.Renamed(temporaries[index], copies[index].target);
-  }
-  unfinished.KeepAll();
-  for (const auto& copy : copies) {
-    SyncFolderOf(copy.target);
-  }
-  return ports::NewFilesOutcome::kCopied;
+  return ports::CopyToNewFilesAsGroup(kLinuxNewFiles, copies);
 }
 
 void StandardFileSystem::CopyToNewFile(const std::string& source, const std::string& target) {
@@ -345,33 +299,5 @@ void StandardFileSystem::CopyToNewFile(const std::string& source, const std::str
       ThrowSystemFailure(ENAMETOOLONG);
   }
 }
-
-#else
-
-void StandardFileSystem::CopyToNewFile(const std::string& source, const std::string& target) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  if (fs::exists(fs::path(target), error) || error) {
-    ThrowSystemFailure(error ? error : std::make_error_code(std::errc::file_exists));
-  }
-  // The library gives no way to flush the copy to disk; the system writes it back in its own
-  // time.
-  if (fs::copy_file(fs::path(source), fs::path(target), fs::copy_options::none, error)) {
-    return;
-  }
-  if (error != std::errc::file_exists) {
-    std::error_code ignored;
-    // Best effort: the copy's own failure is what gets reported.
-    fs::remove(fs::path(target), ignored);
-  }
-  ThrowSystemFailure(error);
-}
-
-ports::NewFilesOutcome StandardFileSystem::CopyToNewFiles(
-    const std::vector<ports::FileCopy>& copies) {
-  return ports::FileSystem::CopyToNewFiles(copies);
-}
-
-#endif
 
 }  // namespace brivanto::posix

@@ -1,47 +1,15 @@
 #pragma once
+// The registry helpers of the adapter; the key owner is UniqueRegistryKey (UniqueHandle.h).
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
+
+#include "UniqueHandle.h"
 
 namespace brivanto::win32 {
-
-// Owns one open registry key; closing it has nothing to report.
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  explicit RegistryKey(HKEY key) noexcept : key_(key) {}
-  RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-  RegistryKey& operator=(RegistryKey&& other) noexcept {
-    if (this != &other) {
-      Reset(std::exchange(other.key_, nullptr));
-    }
-    return *this;
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  ~RegistryKey() { Reset(nullptr); }
-
-  HKEY Get() const noexcept { return key_; }
-  explicit operator bool() const noexcept { return key_ != nullptr; }
-  // For the out parameter of RegOpenKeyEx and RegCreateKeyEx; releases what was held.
-  HKEY* Receive() noexcept {
-    Reset(nullptr);
-    return &key_;
-  }
-
- private:
-  void Reset(HKEY key) noexcept {
-    if (key_ != nullptr) {
-      RegCloseKey(key_);
-    }
-    key_ = key;
-  }
-
-  HKEY key_ = nullptr;
-};
 
 // The predefined root a registry number (HKEY_LOCAL_MACHINE is 0x80000002) stands for; null for
 // any other number. The roots are sign-extended handles on 64-bit Windows.

@@ -3,20 +3,18 @@
 #include <windows.h>
 
 #include "AnsiText.h"
+#include "UniqueHandle.h"
 
 namespace brivanto::win32 {
 
 std::string SystemMessage(std::uint32_t errorCode) {
-  char* buffer = nullptr;
+  UniqueLocalText buffer;
   const DWORD length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, errorCode, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+      nullptr, errorCode, 0, reinterpret_cast<char*>(buffer.put()), 0, nullptr);
   std::string text;
-  if (length > 0 && buffer != nullptr) {
-    text = FromAnsi(std::string_view(buffer, length));
-  }
-  if (buffer != nullptr) {
-    LocalFree(buffer);
+  if (length > 0 && buffer) {
+    text = FromAnsi(std::string_view(buffer.get(), length));
   }
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
     text.pop_back();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "AnsiText.h"
+#include "UniqueHandle.h"
 
 namespace brivanto::win32 {
 namespace {
@@ -63,23 +64,24 @@ std::intptr_t Win32Clipboard::Owner() {
 
 bool Win32Clipboard::SetText(const std::string& text) {
   const std::string ansi = ToAnsiForDisplay(text);
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, ansi.size() + 1);
-  if (memory == nullptr) {
+  UniqueGlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, ansi.size() + 1));
+  if (!memory) {
     return false;
   }
-  if (void* bytes = GlobalLock(memory)) {
-    std::memcpy(bytes, ansi.c_str(), ansi.size() + 1);
-    GlobalUnlock(memory);
-  } else {
-    GlobalFree(memory);
+  void* bytes = GlobalLock(memory.get());
+  if (bytes == nullptr) {
     return false;
   }
+  std::memcpy(bytes, ansi.c_str(), ansi.size() + 1);
+  // FALSE here also means "no longer locked", which is what is wanted.
+  static_cast<void>(GlobalUnlock(memory.get()));
   const OpenedClipboard clipboard(reinterpret_cast<HWND>(Owner()));
-  if (!clipboard.IsOpen() || !EmptyClipboard() || SetClipboardData(CF_TEXT, memory) == nullptr) {
-    // The system took the memory only if SetClipboardData succeeded.
-    GlobalFree(memory);
+  if (!clipboard.IsOpen() || !EmptyClipboard() ||
+      SetClipboardData(CF_TEXT, memory.get()) == nullptr) {
     return false;
   }
+  // The system took the memory, as SetClipboardData succeeded.
+  static_cast<void>(memory.release());
   return true;
 }
 

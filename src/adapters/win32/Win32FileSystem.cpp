@@ -13,7 +13,9 @@
 
 #include "AnsiText.h"
 #include "SystemError.h"
+#include "UniqueHandle.h"
 #include "ports/Failure.h"
+#include "ports/NewFilesTransaction.h"
 
 namespace brivanto::win32 {
 namespace {
@@ -25,54 +27,29 @@ constexpr std::size_t kLongestName = 255;
   throw SystemFailure(GetLastError());
 }
 
-// Owns one open file handle.
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) noexcept : handle_(handle) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() {
-    if (IsValid()) {
-      // Only reached on a failure path or for a file that was only read: nothing to report.
-      CloseHandle(handle_);
-    }
-  }
-
-  HANDLE Get() const noexcept { return handle_; }
-  bool IsValid() const noexcept { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  // ERROR_SUCCESS, or the error of CloseHandle. The handle is released either way.
-  DWORD Close() noexcept {
-    const HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
-    return CloseHandle(handle) ? ERROR_SUCCESS : GetLastError();
-  }
-
- private:
-  HANDLE handle_;
-};
-
 class Win32AppendFile final : public ports::AppendFile {
  public:
   // `file` is locked already; closing it releases the lock.
-  explicit Win32AppendFile(std::unique_ptr<FileHandle> file) : file_(std::move(file)) {}
+  explicit Win32AppendFile(UniqueFile file) : file_(std::move(file)) {}
 
   void WriteLine(std::string_view line) override {
     std::string whole(line);
     whole += "\r\n";
     DWORD written = 0;
-    if (!WriteFile(file_->Get(), whole.data(), static_cast<DWORD>(whole.size()), &written,
+    if (!WriteFile(file_.get(), whole.data(), static_cast<DWORD>(whole.size()), &written,
                    nullptr)) {
       ThrowLastError();
     }
     if (written != whole.size()) {
       throw SystemFailure(ERROR_DISK_FULL);
     }
-    if (!FlushFileBuffers(file_->Get())) {
+    if (!FlushFileBuffers(file_.get())) {
       ThrowLastError();
     }
   }
 
  private:
-  std::unique_ptr<FileHandle> file_;
+  UniqueFile file_;
 };
 
 bool IsSeparator(char character) {
@@ -111,29 +88,6 @@ void CreateParentFolders(const std::string& utf8Path) {
   }
 }
 
-// Removes the files of an unfinished copy: its temporaries, and the targets already put in
-// place, so a failure leaves neither half a copy nor a copy without its companions.
-class RemoveUnlessKept {
- public:
-  RemoveUnlessKept() = default;
-  ~RemoveUnlessKept() {
-    for (auto path = paths_.rbegin(); path != paths_.rend(); ++path) {
-      // Best effort: the failure being reported already says what went wrong.
-      DeleteFileA(path->c_str());
-    }
-  }
-  RemoveUnlessKept(const RemoveUnlessKept&) = delete;
-  RemoveUnlessKept& operator=(const RemoveUnlessKept&) = delete;
-  void Add(std::string ansiPath) { paths_.push_back(std::move(ansiPath)); }
-  void Renamed(const std::string& from, const std::string& to) {
-    std::replace(paths_.begin(), paths_.end(), from, to);
-  }
-  void KeepAll() { paths_.clear(); }
-
- private:
-  std::vector<std::string> paths_;
-};
-
 // The name part of a UTF-8 path.
 std::string_view NameOf(std::string_view path) {
   const auto separator = path.find_last_of("\\/");
@@ -157,20 +111,17 @@ ports::NewFilesOutcome NameRefused(DWORD error, const std::string& utf8Target) {
   throw SystemFailure(error);
 }
 
-// Checked before copying, so a taken or impossible name costs no copy of a large file.
-ports::NewFilesOutcome CheckNames(const std::vector<ports::FileCopy>& copies) {
-  for (const auto& copy : copies) {
-    if (Utf16Length(NameOf(copy.target)) > kLongestName) {
-      return ports::NewFilesOutcome::kNameTooLong;
-    }
-    if (GetFileAttributesA(PathToAnsi(copy.target).c_str()) != INVALID_FILE_ATTRIBUTES) {
-      return ports::NewFilesOutcome::kNameTaken;
-    }
-    const DWORD error = GetLastError();
-    // A missing folder is reported by the copy itself, with the system's reason.
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-      return NameRefused(error, copy.target);
-    }
+ports::NewFilesOutcome CheckName(const std::string& utf8Target) {
+  if (Utf16Length(NameOf(utf8Target)) > kLongestName) {
+    return ports::NewFilesOutcome::kNameTooLong;
+  }
+  if (GetFileAttributesA(PathToAnsi(utf8Target).c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return ports::NewFilesOutcome::kNameTaken;
+  }
+  const DWORD error = GetLastError();
+  // A missing folder is reported by the copy itself, with the system's reason.
+  if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+    return NameRefused(error, utf8Target);
   }
   return ports::NewFilesOutcome::kCopied;
 }
@@ -222,22 +173,22 @@ void CopyContent(HANDLE from, HANDLE to) {
   }
 }
 
-// Writes the whole copy under a hidden temporary name and flushes it; returns that name (ANSI),
-// or nothing when the temporary's name is refused as too long.
+// Writes the whole copy under a hidden temporary name and flushes it; returns that name, or
+// nothing when the temporary's name is refused as too long.
 std::optional<std::string> CopyToTemporary(const ports::FileCopy& copy,
-                                           RemoveUnlessKept& unfinished) {
+                                           ports::UnfinishedFiles& unfinished) {
   // Others may keep the database open; the copy only reads.
-  const FileHandle from(CreateFileA(PathToAnsi(copy.source).c_str(), GENERIC_READ,
+  const UniqueFile from(CreateFileA(PathToAnsi(copy.source).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!from.IsValid()) {
+  if (!from) {
     ThrowLastError();
   }
   for (int tries = 1;; ++tries) {
-    std::string temporary = PathToAnsi(TemporaryPathFor(copy.target));
-    FileHandle to(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    std::string temporary = TemporaryPathFor(copy.target);
+    UniqueFile to(CreateFileA(PathToAnsi(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!to.IsValid()) {
+    if (!to) {
       const DWORD error = GetLastError();
       if ((error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) && tries < 100) {
         continue;
@@ -248,12 +199,12 @@ std::optional<std::string> CopyToTemporary(const ports::FileCopy& copy,
       throw SystemFailure(error);
     }
     unfinished.Add(temporary);
-    CopyContent(from.Get(), to.Get());
-    if (!FlushFileBuffers(to.Get())) {
+    CopyContent(from.get(), to.get());
+    if (!FlushFileBuffers(to.get())) {
       ThrowLastError();
     }
-    if (const DWORD error = to.Close(); error != ERROR_SUCCESS) {
-      throw SystemFailure(error);
+    if (!CloseHandle(to.release())) {
+      ThrowLastError();
     }
     return temporary;
   }
@@ -262,13 +213,35 @@ std::optional<std::string> CopyToTemporary(const ports::FileCopy& copy,
 // Gives the finished copy its name, never replacing a file that took the name meanwhile, and
 // makes it visible. MOVEFILE_WRITE_THROUGH returns only once the new name is on disk.
 ports::NewFilesOutcome PlaceWithoutReplacing(const std::string& temporary,
-                                             const std::string& ansiTarget,
                                              const std::string& utf8Target) {
-  if (!MoveFileExA(temporary.c_str(), ansiTarget.c_str(), MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExA(PathToAnsi(temporary).c_str(), PathToAnsi(utf8Target).c_str(),
+                   MOVEFILE_WRITE_THROUGH)) {
     return NameRefused(GetLastError(), utf8Target);
   }
   return ports::NewFilesOutcome::kCopied;
 }
+
+void RemoveFile(const std::string& utf8Path) noexcept {
+  // Each path was converted once already, when its file was made; only memory can fail here.
+  try {
+    if (const auto ansi = TryToAnsi(utf8Path)) {
+      static_cast<void>(DeleteFileA(ansi->c_str()));
+    }
+  } catch (...) {
+    // Out of memory while a failure is being reported: the file stays, hidden.
+  }
+}
+
+// Only now visible: a crash before this leaves a whole copy, merely hidden.
+void MakeVisible(const std::string& utf8Path) {
+  // A copy that stays hidden is still whole under its name; nothing to report.
+  static_cast<void>(SetFileAttributesA(PathToAnsi(utf8Path).c_str(), FILE_ATTRIBUTE_NORMAL));
+}
+
+// The primitives of the copy to new names, through the "A" functions. Their paths are UTF-8 and
+// cross in the ANSI code page at each call.
+constexpr ports::NewFilePrimitives kWin32NewFiles{CheckName, CopyToTemporary, PlaceWithoutReplacing,
+                                                  RemoveFile, MakeVisible};
 
 }  // namespace
 
@@ -287,49 +260,24 @@ std::unique_ptr<ports::AppendFile> Win32FileSystem::OpenForAppend(const std::str
   CreateParentFolders(path);
   // Append-only access: every write lands at the end, whoever else appends. Reading access as
   // well, which the lock requires. Others may open the file too; their lock waits for ours.
-  auto file = std::make_unique<FileHandle>(CreateFileA(
-      ansi.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
-      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file->IsValid()) {
+  UniqueFile file(CreateFileA(ansi.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     ThrowLastError();
   }
   // Two repairs at once would otherwise interleave their blocks line by line. The lock belongs
   // to this handle, so it also keeps apart two logs opened by one process, and waits as long as
   // another holds it.
   OVERLAPPED whole{};
-  if (!LockFileEx(file->Get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+  if (!LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
     ThrowLastError();
   }
   return std::make_unique<Win32AppendFile>(std::move(file));
 }
 
 ports::NewFilesOutcome Win32FileSystem::CopyToNewFiles(const std::vector<ports::FileCopy>& copies) {
-  if (const auto names = CheckNames(copies); names != ports::NewFilesOutcome::kCopied) {
-    return names;
-  }
-  RemoveUnlessKept unfinished;
-  std::vector<std::string> temporaries;
-  for (const auto& copy : copies) {
-    auto temporary = CopyToTemporary(copy, unfinished);
-    if (!temporary) {
-      return ports::NewFilesOutcome::kNameTooLong;
-    }
-    temporaries.push_back(std::move(*temporary));
-  }
-  for (std::size_t index = 0; index < copies.size(); ++index) {
-    const std::string target = PathToAnsi(copies[index].target);
-    const auto placed = PlaceWithoutReplacing(temporaries[index], target, copies[index].target);
-    if (placed != ports::NewFilesOutcome::kCopied) {
-      return placed;
-    }
-    unfinished.Renamed(temporaries[index], target);
-  }
-  unfinished.KeepAll();
-  // Only now visible: a crash before this leaves a whole copy, merely hidden.
-  for (const auto& copy : copies) {
-    SetFileAttributesA(PathToAnsi(copy.target).c_str(), FILE_ATTRIBUTE_NORMAL);
-  }
-  return ports::NewFilesOutcome::kCopied;
+  return ports::CopyToNewFilesAsGroup(kWin32NewFiles, copies);
 }
 
 void Win32FileSystem::CopyToNewFile(const std::string& source, const std::string& target) {

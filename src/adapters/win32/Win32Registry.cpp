@@ -21,11 +21,11 @@ class Win32RegistryReader final : public ports::RegistryReader {
     if (root == nullptr || !ansiKey || !ansiName) {
       return;
     }
-    RegistryKey key;
-    if (RegOpenKeyExA(root, ansiKey->c_str(), 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS) {
+    UniqueRegistryKey key;
+    if (RegOpenKeyExA(root, ansiKey->c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
       return;
     }
-    if (auto text = ReadStringValue(key.Get(), ansiName->c_str())) {
+    if (auto text = ReadStringValue(key.get(), ansiName->c_str())) {
       value = FromAnsi(*text);
     }
   }
@@ -52,12 +52,12 @@ std::string Win32SettingsStore::GetSetting(const std::string& application,
   if (!ansiKey || !ansiName) {
     return defaultValue;
   }
-  RegistryKey opened;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, ansiKey->c_str(), 0, KEY_QUERY_VALUE, opened.Receive()) !=
+  UniqueRegistryKey opened;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, ansiKey->c_str(), 0, KEY_QUERY_VALUE, opened.put()) !=
       ERROR_SUCCESS) {
     return defaultValue;
   }
-  const auto text = ReadStringValue(opened.Get(), ansiName->c_str());
+  const auto text = ReadStringValue(opened.get(), ansiName->c_str());
   return text ? FromAnsi(*text) : defaultValue;
 }
 
@@ -83,12 +83,12 @@ void Win32SettingsStore::SaveSetting(const std::string& application, const std::
   if (ansiValue->find('\0') != std::string::npos) {
     throw fail("de waarde bevat een NUL-teken");
   }
-  RegistryKey opened;
+  UniqueRegistryKey opened;
   LONG result =
       RegCreateKeyExA(HKEY_CURRENT_USER, ansiKey->c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_SET_VALUE, nullptr, opened.Receive(), nullptr);
+                      KEY_SET_VALUE, nullptr, opened.put(), nullptr);
   if (result == ERROR_SUCCESS) {
-    result = RegSetValueExA(opened.Get(), ansiName->c_str(), 0, REG_SZ,
+    result = RegSetValueExA(opened.get(), ansiName->c_str(), 0, REG_SZ,
                             reinterpret_cast<const BYTE*>(ansiValue->c_str()),
                             static_cast<DWORD>(ansiValue->size() + 1));
   }

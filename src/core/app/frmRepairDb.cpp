@@ -38,10 +38,6 @@ void IgnoringFailure(Step step) {
 
 }  // namespace
 
-std::string FailureText(const Failure& failure) {
-  return failure.Description() + " (" + std::to_string(failure.Number()) + ")";
-}
-
 frmRepairDb::frmRepairDb(ports::FormView& view, const Services& services)
     : view_(view), services_(services) {}
 

@@ -15,8 +15,7 @@ namespace brivanto::app {
 
 inline constexpr const char* kApplicationTitle = "BrivantoRepairDb";
 
-// "description (number)", the way message boxes report a failure.
-std::string FailureText(const Failure& failure);
+using brivanto::FailureText;
 
 // The one window of the tool, free of any toolkit: its two variables, its load and unload
 // handling and every event handler. The frontend forwards the events of its controls here.

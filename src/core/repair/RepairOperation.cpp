@@ -25,9 +25,10 @@ struct LogWriteFailure {
   std::string reason;
 };
 
-class RepairLog {
+// Writes the lines of the opened log, and tells a failure of the log apart from the repair's.
+class LogWriter {
  public:
-  explicit RepairLog(std::unique_ptr<ports::AppendFile> file) : file_(std::move(file)) {}
+  explicit LogWriter(std::unique_ptr<ports::AppendFile> file) : file_(std::move(file)) {}
 
   void Write(std::string_view line) {
     try {
@@ -56,7 +57,7 @@ std::vector<ports::FileCopy> BackupCopies(const std::string& databasePath,
 
 class RepairRun {
  public:
-  RepairRun(const RepairServices& services, database::ConnectionHolder& connection, RepairLog& log)
+  RepairRun(const RepairServices& services, database::ConnectionHolder& connection, LogWriter& log)
       : services_(services), connection_(connection), log_(log) {}
 
   void Run(const std::string& databasePath) {
@@ -208,7 +209,7 @@ class RepairRun {
 
   const RepairServices& services_;
   database::ConnectionHolder& connection_;
-  RepairLog& log_;
+  LogWriter& log_;
   std::string attempted_;
   std::string backup_;
   bool repaired_ = false;
@@ -226,7 +227,7 @@ RepairOutcome LogNotWritten(const RepairRun& run, const std::string& logPath,
   return Failed(LogNotWrittenMessage(logPath, reason));
 }
 
-RepairOutcome LogFailure(RepairLog& log, const RepairRun& run, const std::string& logPath,
+RepairOutcome LogFailure(LogWriter& log, const RepairRun& run, const std::string& logPath,
                          const Failure& failure) {
   try {
     log.Write(ErrorLine(failure.Number(), failure.Description()));
@@ -235,12 +236,12 @@ RepairOutcome LogFailure(RepairLog& log, const RepairRun& run, const std::string
   }
   auto outcome = Failed(run.Repaired() ? RepairedButLogIncompleteMessage(logPath, run.Backup())
                                        : FailedMessage(logPath));
-  outcome.reason = failure.Description() + " (" + std::to_string(failure.Number()) + ")";
+  outcome.reason = FailureText(failure);
   return outcome;
 }
 
 RepairOutcome RunWithLog(const RepairServices& services, database::ConnectionHolder& connection,
-                         const std::string& databasePath, RepairLog& log,
+                         const std::string& databasePath, LogWriter& log,
                          const std::string& logPath) {
   RepairRun run(services, connection, log);
   try {
@@ -288,7 +289,7 @@ RepairOutcome RepairDatabase(const RepairServices& services, database::Connectio
   if (!opened.file) {
     return Failed(LogNotOpenedMessage(opened.path, opened.failure));
   }
-  RepairLog log(std::move(opened.file));
+  LogWriter log(std::move(opened.file));
   return RunWithLog(services, connection, databasePath, log, opened.path);
 }
 

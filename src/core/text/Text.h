@@ -6,12 +6,15 @@
 
 namespace brivanto::text {
 
-// Paths and statements are byte strings; only ASCII letters change case.
+// Paths and statements are byte strings; only ASCII letters change case, whatever the C
+// library's locale.
+inline char ToLowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 inline std::string ToLowerAscii(std::string_view text) {
   std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  });
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return ToLowerAscii(c); });
   return lower;
 }
 

@@ -2,28 +2,16 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include "UniqueHandle.h"
 
 namespace brivanto::win32ui {
 
-// One owner per system handle: each kind names the call that gives it back.
-template <typename Handle, auto Release>
-struct HandleDeleter {
-  void operator()(Handle handle) const noexcept {
-    // Nothing useful can be done when giving a handle back fails, at the end of its owner's life.
-    static_cast<void>(Release(handle));
-  }
-};
-
-template <typename Handle, auto Release>
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<Handle>, HandleDeleter<Handle, Release>>;
-
-using UniqueWindow = UniqueHandle<HWND, &::DestroyWindow>;
-using UniqueIcon = UniqueHandle<HICON, &::DestroyIcon>;
-using UniqueFont = UniqueHandle<HFONT, &::DeleteObject>;
-using UniqueBitmap = UniqueHandle<HBITMAP, &::DeleteObject>;
-using UniqueMemoryDc = UniqueHandle<HDC, &::DeleteDC>;
+// The window's own kinds of handle, each with the call that gives it back.
+using UniqueWindow = win32::UniqueHandle<HWND, &::DestroyWindow>;
+using UniqueIcon = win32::UniqueHandle<HICON, &::DestroyIcon>;
+using UniqueFont = win32::UniqueHandle<HFONT, &::DeleteObject>;
+using UniqueBitmap = win32::UniqueHandle<HBITMAP, &::DeleteObject>;
+using UniqueMemoryDc = win32::UniqueHandle<HDC, &::DeleteDC>;
 
 // A device context that GetDC handed out for a window (null: the whole screen).
 class WindowDc {

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <exception>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "AnsiText.h"
 #include "ProgramConsole.h"
 #include "Screenshot.h"
+#include "UniqueHandle.h"
 #include "Win32FormWindow.h"
 #include "Win32Services.h"
 #include "app/HeadlessRepair.h"
@@ -27,18 +27,11 @@ constexpr const char* kLogLocationHelp =
     "c:\\repairBrivanto.log, of %LOCALAPPDATA%\\Brivanto\\repairBrivanto.log als c:\\ niet "
     "beschreven kan worden";
 
-struct LocalFreeDeleter {
-  void operator()(LPWSTR* arguments) const noexcept {
-    // Freeing the argument list at exit cannot fail in a way worth reporting.
-    static_cast<void>(::LocalFree(arguments));
-  }
-};
-
 // The arguments in UTF-8 without the program name, from the wide command line: the ANSI one
 // would lose every character outside the code page.
 std::vector<std::string> Arguments() {
   int count = 0;
-  const std::unique_ptr<LPWSTR, LocalFreeDeleter> wide(
+  const win32::UniqueHandle<LPWSTR*, &::LocalFree> wide(
       ::CommandLineToArgvW(::GetCommandLineW(), &count));
   std::vector<std::string> arguments;
   for (int index = 1; wide && index < count; ++index) {

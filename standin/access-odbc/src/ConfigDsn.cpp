@@ -1,17 +1,14 @@
 // The installer entry points unixODBC calls in the library named by Setup= in odbcinst.ini.
 #include <odbcinst.h>
 
-#include <cstring>
 #include <exception>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "CodePage.h"
-#include "ConnectionString.h"
 #include "Messages.h"
 #include "Repair.h"
+#include "RepairRequest.h"
 #include "TestSwitches.h"
 
 namespace brivanto::standin {
@@ -64,48 +61,21 @@ Answer AnswerTo(WORD request) {
   return Answer::kRefuse;
 }
 
-// NUL-separated entries, ending with an empty one, in the application's code page.
-std::vector<std::string> AttributeEntries(const char* attributes) {
-  std::vector<std::string> entries;
-  for (const char* entry = attributes; *entry != '\0'; entry += std::strlen(entry) + 1) {
-    entries.push_back(FromApplication(entry));
-  }
-  return entries;
-}
-
-std::string WithoutQuotes(std::string_view value) {
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-    value.remove_prefix(1);
-    value.remove_suffix(1);
-  }
-  return std::string(value);
-}
-
-// PWD and UID are accepted because the program always sends them (SQLite has no login); a DSN
-// is ignored beside REPAIR_DB as the Access driver ignores it beside COMPACT_DB and CREATE_DB.
-bool IgnoredKeyword(const std::string& keyword) {
-  return keyword == "pwd" || keyword == "uid" || keyword == "dsn";
-}
-
 std::string DatabaseToRepair(const char* attributes) {
-  std::optional<std::string> database;
-  for (const std::string& text : AttributeEntries(attributes != nullptr ? attributes : "")) {
-    const std::string_view entry = text;
-    const size_t equals = entry.find('=');
-    const std::string keyword = AsciiLower(TrimBlanks(entry.substr(0, equals)));
-    if (equals != std::string_view::npos && keyword == "repair_db") {
-      if (!database) {
-        database = WithoutQuotes(entry.substr(equals + 1));
-      }
-    } else if (equals == std::string_view::npos || !IgnoredKeyword(keyword)) {
-      throw Unsupported(ODBC_ERROR_INVALID_KEYWORD_VALUE,
-                        "The attribute '" + std::string(entry.substr(0, equals)) + "'");
-    }
+  // The entries come in the application's code page.
+  std::vector<std::string> entries = AttributeEntries(attributes);
+  for (std::string& entry : entries) {
+    entry = FromApplication(entry);
   }
-  if (!database) {
+  const RepairRequest request = ReadRepairRequest(entries);
+  if (request.unsupported) {
+    throw Unsupported(ODBC_ERROR_INVALID_KEYWORD_VALUE,
+                      "The attribute '" + *request.unsupported + "'");
+  }
+  if (!request.database) {
     throw Unsupported(ODBC_ERROR_INVALID_KEYWORD_VALUE, "A request without REPAIR_DB");
   }
-  return *database;
+  return *request.database;
 }
 
 }  // namespace

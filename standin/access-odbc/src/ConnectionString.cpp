@@ -77,24 +77,6 @@ std::optional<size_t> ReadBracedValue(std::string_view text, size_t pos, std::st
 
 }  // namespace
 
-std::string AsciiLower(std::string_view text) {
-  std::string result(text);
-  std::transform(result.begin(), result.end(), result.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return result;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsBlank(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
 std::optional<std::string> ConnectionAttributes::Find(std::string_view keyword) const {
   const auto found = values_.find(AsciiLower(keyword));
   if (found == values_.end()) {

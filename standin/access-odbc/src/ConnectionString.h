@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "AsciiText.h"
+
 namespace brivanto::standin {
 
 // Keyword/value pairs of a connection text. Keywords are matched case-insensitively; when a
@@ -27,9 +29,6 @@ class ConnectionAttributes {
 // the first single '}', and "}}" stands for one '}'.
 // Returns nothing when the text is not a list of keyword=value pairs.
 std::optional<ConnectionAttributes> ParseConnectionString(std::string_view text);
-
-std::string AsciiLower(std::string_view text);
-std::string_view TrimBlanks(std::string_view text);
 
 // A "file:" URI for SQLite that names exactly this absolute path and refuses to create it.
 // The SQLite ODBC driver cuts its Database= value at the first ';' and knows no quoting, so the

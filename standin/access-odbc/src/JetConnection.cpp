@@ -52,7 +52,7 @@ SQLRETURN ConnectToJetFile(SQLHDBC connection, const std::string& path,
                       " niet openen: het is beschadigd of van een onbekende versie.");
   }
   GetRoutes().Add(connection, Route{&mdb, jet});
-  return rc == SQL_SUCCESS_WITH_INFO ? SQL_SUCCESS : rc;
+  return rc == SQL_SUCCESS_WITH_INFO ? static_cast<SQLRETURN>(SQL_SUCCESS) : rc;
 }
 
 void DropJetConnection(SQLHDBC connection) {
@@ -78,11 +78,6 @@ std::optional<SQLRETURN> RefuseJetStatement(SQLHSTMT statement, const StatementS
 
 std::string JetSql(const StatementState& state, const std::string& sql) {
   return state.driver == nullptr ? sql : ForMdbTools(sql);
-}
-
-std::string JetRepairRefusal(const std::string& path) {
-  return Quoted(path) + " is een Access-bestand (Jet). Alleen het Access-stuurprogramma van " +
-         "Windows kan het repareren; op Linux wordt het alleen-lezen geopend, via MDB Tools.";
 }
 
 }  // namespace brivanto::standin

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "JetFile.h"
 #include "Statements.h"
 
 namespace brivanto::standin {
@@ -26,8 +27,5 @@ std::optional<SQLRETURN> RefuseJetStatement(SQLHSTMT statement, const StatementS
 // The statement as the statement's driver is given it: rewritten for MDB Tools (ForMdbTools),
 // unchanged for the SQLite driver.
 std::string JetSql(const StatementState& state, const std::string& sql);
-
-// Why a Jet file cannot be repaired here, for the repair request's refusal.
-std::string JetRepairRefusal(const std::string& path);
 
 }  // namespace brivanto::standin

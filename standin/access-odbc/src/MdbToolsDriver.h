@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "DriverFunctions.h"
+#include "JetFile.h"
 
 namespace brivanto::standin {
 
@@ -17,9 +18,6 @@ const DriverFunctions& GetMdbToolsDriver();
 // The one environment of MDB Tools that every routed connection is allocated on; null when
 // the driver is missing or refuses one.
 SQLHENV MdbToolsEnvironment();
-
-// Bytes 0 to 19 of every Jet 3 and Jet 4 database: a magic number and the engine's name.
-inline constexpr std::string_view kJetSignature{"\x00\x01\x00\x00Standard Jet DB\x00", 20};
 
 // Whether the file starts as every Jet 3 and Jet 4 database does.
 bool HasJetSignature(const std::string& path);

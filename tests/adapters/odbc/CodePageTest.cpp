@@ -6,7 +6,7 @@
 #include "CodePageOdbc.h"
 #include "Windows1252.h"
 #include "ports/Failure.h"
-#include "support/Fakes.h"
+#include "support/fakes/FakeDatabase.h"
 
 namespace brivanto::odbc {
 namespace {

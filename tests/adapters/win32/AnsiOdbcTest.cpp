@@ -8,7 +8,8 @@
 #include "CodePageOdbc.h"
 #include "OdbcInstallerLibrary.h"
 #include "ports/Failure.h"
-#include "support/Fakes.h"
+#include "support/fakes/FakeDatabase.h"
+#include "support/fakes/FakeInstaller.h"
 
 namespace brivanto::win32 {
 namespace {

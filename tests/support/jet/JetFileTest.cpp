@@ -105,7 +105,7 @@ std::string RunMdbTool(const std::string& tool, const std::vector<std::string>& 
   }
   const std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
   std::string output;
-  for (int c; pipe && (c = fgetc(pipe.get())) != EOF;) {
+  for (int c = 0; pipe && (c = fgetc(pipe.get())) != EOF;) {
     output += static_cast<char>(c);
   }
   return output;

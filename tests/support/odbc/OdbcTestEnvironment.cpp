@@ -155,7 +155,7 @@ std::string OdbcTestEnvironment::UniqueName(std::string_view stem) {
 
 fs::path OdbcTestEnvironment::CreateSettingsDatabase(std::string_view fileName,
                                                      const std::vector<SettingsRow>& rows) const {
-  const fs::path path = workDirectory_ / fileName;
+  fs::path path = workDirectory_ / fileName;
   const SqliteDatabase database = OpenSqlite(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   if (sqlite3_exec(database.get(), "CREATE TABLE tblSettings(Section text, sKey text, Value text)",
                    nullptr, nullptr, nullptr) != SQLITE_OK) {

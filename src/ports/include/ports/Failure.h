@@ -35,6 +35,11 @@ class Failure : public std::runtime_error {
   std::int32_t nativeError_;
 };
 
+// "description (number)", the way message boxes and the repair's reason report a failure.
+inline std::string FailureText(const Failure& failure) {
+  return failure.Description() + " (" + std::to_string(failure.Number()) + ")";
+}
+
 namespace failure_codes {
 
 // HRESULTs print as negative numbers, as the data-access layer reports them on Windows.

@@ -49,19 +49,8 @@ class FileSystem {
   // complete beside it. No existing file is ever replaced. Other failures throw, as for
   // CopyToNewFile; after a failure or any outcome but kCopied no copy and no partial file of
   // the group is left behind.
-  // This fallback checks the names first and then copies one file after the other, which is
-  // only as safe as CopyToNewFile; a file system that can do better overrides it.
-  virtual NewFilesOutcome CopyToNewFiles(const std::vector<FileCopy>& copies) {
-    for (const auto& copy : copies) {
-      if (IsFile(copy.target)) {
-        return NewFilesOutcome::kNameTaken;
-      }
-    }
-    for (const auto& copy : copies) {
-      CopyToNewFile(copy.source, copy.target);
-    }
-    return NewFilesOutcome::kCopied;
-  }
+  // CopyToNewFilesAsGroup (NewFilesTransaction.h) writes this once over a platform's primitives.
+  virtual NewFilesOutcome CopyToNewFiles(const std::vector<FileCopy>& copies) = 0;
 };
 
 }  // namespace brivanto::ports
