@@ -36,7 +36,7 @@ TEST(ConsoleStatement, SelectAnywhereInAnyCaseReturnsRows) {
 TEST(ConsoleLines, StoreGivesBackEveryLineUnchangedUntilCleared) {
   std::vector<std::string> expected;
   for (const std::size_t length : {5, 0, 1, 4095, 4096, 0, 8191, 3 << 20, 0, 17}) {
-    expected.push_back(std::string(length, static_cast<char>('a' + expected.size())));
+    expected.emplace_back(length, static_cast<char>('a' + expected.size()));
   }
   for (std::size_t index = 0; index < 200000; ++index) {
     expected.push_back(" Artikel " + std::to_string(index * 7919 % 100003));

@@ -56,7 +56,7 @@ TEST_F(ConsoleRunTest, OpenResultListsTrimmedRowsThenCountAndEnd) {
             (Lines{kStart, "", " Storage DocumentPath D:\\Docs NULL", " 7  inner  spaces \ttab",
                    " ", "2 records gevonden", "", "", "", kEnd}));
   EXPECT_EQ(fakes.database.state.recordsetOptions.back(),
-            std::make_pair(ports::CursorType::Keyset, ports::LockType::Optimistic));
+            std::make_pair(ports::CursorType::ForwardOnly, ports::LockType::ReadOnly));
   EXPECT_EQ(Run("select * from empty"),
             (Lines{kStart, "", " ", "0 records gevonden", "", "", "", kEnd}));
 }

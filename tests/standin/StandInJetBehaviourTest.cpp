@@ -139,8 +139,9 @@ TEST_F(StandInJetTest, DescribesTextColumnsAsJetDoes) {
   ASSERT_EQ(statement.Execute("SELECT * FROM tblTypes"), SQL_SUCCESS);
   const SQLHDESC row = RowDescriptor(statement.get());
 
-  for (SQLUSMALLINT column = 1; column <= types.size(); ++column) {
-    const JetType& expected = types[column - 1];
+  for (std::size_t index = 0; index < types.size(); ++index) {
+    const auto column = static_cast<SQLUSMALLINT>(index + 1);
+    const JetType& expected = types[index];
     SCOPED_TRACE(expected.declared);
     std::array<SQLCHAR, 64> name{};
     SQLSMALLINT type = 0;
@@ -231,6 +232,36 @@ TEST_F(StandInJetTest, WritesFloatsWithTheRegionalDecimalSeparator) {
                   rows[0], db_.connection().Query("SELECT count(*) FROM tblAmounts WHERE d = '" +
                                                   d + "'")[0]}),
               floats.expected);
+  }
+}
+
+// A column without a declared type takes the type of its first value under a static cursor; the
+// SQLite driver does not say so under a forward-only one, yet its floats must read the same.
+TEST_F(StandInJetTest, WritesUntypedFloatsAlikeThroughEitherCursor) {
+  SqliteFile(db_.path(), false)
+      .Execute(
+          "CREATE TABLE tblMixed(d double, u, v varchar);"
+          "INSERT INTO tblMixed VALUES (1.5, 2.5, '0.5'), (2, '4.5', '1.5');");
+  const std::string sql =
+      "SELECT d * 2, u, u AS w, v, CASE WHEN d < 2 THEN 7 ELSE 2.5 END,"
+      " CASE WHEN d < 2 THEN NULL ELSE 2.5 END, 1.5 FROM tblMixed ORDER BY d";
+  for (const SQLULEN cursor : {SQL_CURSOR_STATIC, SQL_CURSOR_FORWARD_ONLY}) {
+    SCOPED_TRACE(cursor);
+    OdbcStatement statement(db_.connection());
+    ASSERT_EQ(SQLSetStmtAttr(statement.get(), SQL_ATTR_CURSOR_TYPE,
+                             reinterpret_cast<SQLPOINTER>(cursor), 0),
+              SQL_SUCCESS);
+    ASSERT_EQ(statement.Execute(sql), SQL_SUCCESS);
+    std::vector<std::string> rows;
+    while (SQLFetch(statement.get()) == SQL_SUCCESS) {
+      std::string row;
+      for (SQLUSMALLINT column = 1; column <= 7; ++column) {
+        row += (column > 1 ? "|" : "") + statement.Text(column);
+      }
+      rows.push_back(row);
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{"3,0|2,5|2,5|0.5|7|<null>|1,5",
+                                              "4,0|4,5|4,5|1.5|2.5|2.5|1,5"}));
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -17,39 +18,41 @@ constexpr std::size_t kLargestBlockSize = std::size_t{1} << 20;
 
 void LineStore::Clear() {
   std::vector<Block>().swap(blocks_);
-  std::vector<std::size_t>().swap(ends_);
+  std::vector<std::uint32_t>().swap(ends_);
   used_ = 0;
 }
 
 void LineStore::Append(std::string_view line) {
-  const std::size_t total = ends_.empty() ? 0 : ends_.back();
+  if (line.size() > std::numeric_limits<std::uint32_t>::max()) {
+    throw std::length_error("LineStore takes no line of 4 GiB or more");
+  }
   if (blocks_.empty() || blocks_.back().capacity - used_ < line.size()) {
     const std::size_t grown = blocks_.empty()
                                   ? kFirstBlockSize
                                   : std::min(2 * blocks_.back().capacity, kLargestBlockSize);
     const std::size_t capacity = std::max(grown, line.size());
-    blocks_.push_back({std::make_unique_for_overwrite<char[]>(capacity), capacity, total});
+    blocks_.push_back({std::make_unique_for_overwrite<char[]>(capacity), capacity, ends_.size()});
     used_ = 0;
   }
   if (!line.empty()) {
     std::memcpy(blocks_.back().bytes.get() + used_, line.data(), line.size());
   }
   used_ += line.size();
-  ends_.push_back(total + line.size());
+  // A block is no larger than its longest line or the largest block size, so this fits.
+  ends_.push_back(static_cast<std::uint32_t>(used_));
 }
 
 std::string_view LineStore::Line(std::size_t index) const {
   if (index >= ends_.size()) {
     throw std::out_of_range("LineStore has no line " + std::to_string(index));
   }
-  const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
-  // A line lies whole in the last block that starts at or before its first byte.
-  const auto block = std::upper_bound(blocks_.begin(), blocks_.end(), begin,
-                                      [](std::size_t offset, const Block& candidate) {
-                                        return offset < candidate.start;
+  const auto block = std::upper_bound(blocks_.begin(), blocks_.end(), index,
+                                      [](std::size_t line, const Block& candidate) {
+                                        return line < candidate.firstLine;
                                       }) -
                      1;
-  return {block->bytes.get() + (begin - block->start), ends_[index] - begin};
+  const std::size_t begin = index == block->firstLine ? 0 : ends_[index - 1];
+  return {block->bytes.get() + begin, ends_[index] - begin};
 }
 
 }  // namespace brivanto::maintenance

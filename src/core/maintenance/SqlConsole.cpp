@@ -41,8 +41,10 @@ void SqlConsole::ListRun(std::string_view query) {
 }
 
 void SqlConsole::ListResultSet(const std::string& statement) {
+  // The rows are listed once, first to last, and never written back: a forward-only, read-only
+  // cursor spares the driver a copy of the whole result to scroll and update in.
   const std::unique_ptr<ports::Recordset> result = connection_.Get().OpenRecordset(
-      statement, ports::CursorType::Keyset, ports::LockType::Optimistic);
+      statement, ports::CursorType::ForwardOnly, ports::LockType::ReadOnly);
   // INSERT ... SELECT and SELECT ... INTO are carried out without leaving rows to read.
   if (!result || !result->IsOpen()) {
     Append(kSpacerLine);

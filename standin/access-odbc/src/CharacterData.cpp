@@ -1,13 +1,18 @@
 #include "CharacterData.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "AsciiText.h"
 #include "CodePage.h"
 #include "DriverCalls.h"
 #include "Messages.h"
 #include "PendingDiagnostics.h"
+#include "Schema.h"
 #include "TestSwitches.h"
 
 namespace brivanto::standin {
@@ -17,34 +22,127 @@ namespace {
 // length the driver reports may be twice what is actually there.
 constexpr std::size_t kLongestExactlyMeasured = 510;
 
-bool IsFloatingPoint(SQLHSTMT statement, SQLUSMALLINT column) {
+// A column declared without a type, or none at all (an expression), the SQLite driver describes
+// by its value in the first row under a static cursor. Under a forward-only one, which it steps
+// through as it is fetched, it calls such a column "varchar" without a size, the way it also
+// describes a column declared just so; the schema tells those apart. An aliased column is not
+// found there by its name, and counts as one without a type.
+bool HasNoDeclaredType(SQLHSTMT statement, const StatementState& state, SQLUSMALLINT column) {
+  SQLLEN precision = -1;
+  static_cast<void>(Call(CurrentDriver().SQLColAttribute, statement, column, SQL_DESC_PRECISION,
+                         nullptr, SQLSMALLINT{0}, static_cast<SQLSMALLINT*>(nullptr), &precision));
+  if (precision != 0 || DriverColumnText(statement, column, SQL_DESC_TYPE_NAME) != "varchar") {
+    return false;
+  }
+  const std::string table = DriverColumnText(statement, column, SQL_DESC_TABLE_NAME);
+  if (table.empty()) {
+    return true;
+  }
+  const std::string name = DriverColumnText(statement, column, SQL_DESC_BASE_COLUMN_NAME);
+  const std::vector<DeclaredColumn> declared = ReadDeclaredColumns(state.connection);
+  return std::none_of(declared.begin(), declared.end(), [&](const DeclaredColumn& candidate) {
+    return SameName(candidate.table, table) && SameName(candidate.column, name) &&
+           !TrimBlanks(candidate.type).empty();
+  });
+}
+
+FloatColumn ClassifyColumn(SQLHSTMT statement, const StatementState& state, SQLUSMALLINT column) {
   SQLLEN type = SQL_UNKNOWN_TYPE;
   // A column whose type cannot be told is not a float column: its text stays as it is.
   static_cast<void>(Call(CurrentDriver().SQLColAttribute, statement, column, SQL_DESC_TYPE, nullptr,
                          SQLSMALLINT{0}, static_cast<SQLSMALLINT*>(nullptr), &type));
-  return type == SQL_DOUBLE || type == SQL_FLOAT || type == SQL_REAL;
+  if (type == SQL_DOUBLE || type == SQL_FLOAT || type == SQL_REAL) {
+    return FloatColumn::kYes;
+  }
+  const bool stepped =
+      state.driver == nullptr && state.cursor.cursor_type == SQL_CURSOR_FORWARD_ONLY;
+  return stepped && type == SQL_VARCHAR && HasNoDeclaredType(statement, state, column)
+             ? FloatColumn::kByFirstValue
+             : FloatColumn::kNo;
+}
+
+bool IsDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+  });
+}
+
+// SQLite writes a REAL with a point and at least one digit either side, an exponent after it if
+// need be ("1.0e+20"), or as Inf; an INTEGER or a TEXT it hands out as it is.
+bool IsSqliteRealText(std::string_view text) {
+  if (text.starts_with('-')) {
+    text.remove_prefix(1);
+  }
+  if (text == "Inf") {
+    return true;
+  }
+  const std::size_t exponent = std::min(text.find('e'), text.size());
+  std::string_view power = text.substr(exponent);
+  text = text.substr(0, exponent);
+  const std::size_t point = text.find('.');
+  if (point == std::string_view::npos || !IsDigits(text.substr(0, point)) ||
+      !IsDigits(text.substr(point + 1))) {
+    return false;
+  }
+  if (power.empty()) {
+    return true;
+  }
+  power.remove_prefix(1);
+  return (power.starts_with('+') || power.starts_with('-')) && IsDigits(power.substr(1));
+}
+
+// Worked out at a column's first value and kept for the rest of the result set.
+bool IsFloatingPoint(SQLHSTMT statement, StatementState& state, SQLUSMALLINT column,
+                     const CharacterValue& value) {
+  std::vector<FloatColumn>& columns = state.value_format->float_columns;
+  if (column == 0) {
+    return false;  // the bookmark, which the SQLite driver does not have
+  }
+  if (columns.size() < column) {
+    columns.resize(column, FloatColumn::kUnknown);
+  }
+  FloatColumn& known = columns[column - 1];
+  if (known == FloatColumn::kUnknown) {
+    known = ClassifyColumn(statement, state, column);
+  }
+  if (known == FloatColumn::kByFirstValue) {
+    known = !value.is_null && IsSqliteRealText(value.driver_text) ? FloatColumn::kYes
+                                                                  : FloatColumn::kNo;
+  }
+  return known == FloatColumn::kYes && !value.is_null;
 }
 
 // "Data Type Limitations": the text form of a float follows the number format of the Control
 // Panel, which on a Dutch Windows has a decimal comma (BRIVANTO_STANDIN_DECIMAL_SEPARATOR).
-std::string InRegionalFormat(std::string number) {
-  if (DecimalSeparatorSetting() == DecimalSeparator::kComma) {
+void ToRegionalFormat(std::string& number, DecimalSeparator separator) {
+  if (separator == DecimalSeparator::kComma) {
     std::replace(number.begin(), number.end(), '.', ',');
   }
-  return number;
 }
 
-CharacterValue Converted(SQLHSTMT statement, SQLUSMALLINT column, const WholeText& whole) {
-  CharacterValue value;
-  value.column = column;
-  value.is_null = whole.is_null;
-  value.text = ToApplication(whole.text);
-  if (!whole.is_null && IsFloatingPoint(statement, column)) {
-    value.text = InRegionalFormat(std::move(value.text));
+// Reads the column's value into the statement's own texts and converts it for the application.
+SQLRETURN ReadConverted(SQLHSTMT statement, StatementState& state, SQLUSMALLINT column) {
+  CharacterValue& value = state.character_value;
+  value.held = false;
+  const SQLRETURN rc = ReadWholeTextInto(statement, column, value.driver_text, value.is_null);
+  if (!SQL_SUCCEEDED(rc)) {
+    return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, rc, "SQLGetData");
   }
-  value.lengths_doubled = LongTextLengthSetting() == LongTextLength::kDoubled &&
-                          CharacterCount(value.text) > kLongestExactlyMeasured;
-  return value;
+  if (!state.value_format) {
+    state.value_format.emplace(ValueFormat{ValueSwitchesSetting(), {}});
+  }
+  const ValueSwitches& switches = state.value_format->switches;
+  value.column = column;
+  value.handed_out = 0;
+  value.finished = false;
+  AssignForApplication(value.text, value.driver_text, switches.code_page);
+  if (IsFloatingPoint(statement, state, column, value)) {
+    ToRegionalFormat(value.text, switches.decimal_separator);
+  }
+  value.lengths_doubled = switches.long_text_length == LongTextLength::kDoubled &&
+                          CharacterCount(value.text, switches.code_page) > kLongestExactlyMeasured;
+  value.held = true;
+  return SQL_SUCCESS;
 }
 
 SQLRETURN HandOutNull(SQLHSTMT statement, CharacterValue& value, SQLLEN* indicator) {
@@ -96,15 +194,13 @@ SQLRETURN GetCharacterData(SQLHSTMT statement, StatementState& state, SQLUSMALLI
         statement,
         {Diagnostic{"HY090", 0, std::string(kMessagePrefix) + "Invalid string or buffer length."}});
   }
-  if (!state.character_value || state.character_value->column != column) {
-    state.character_value.reset();
-    const WholeText whole = ReadWholeText(statement, column);
-    if (!SQL_SUCCEEDED(whole.rc)) {
-      return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, whole.rc, "SQLGetData");
+  if (!state.character_value.held || state.character_value.column != column) {
+    const SQLRETURN read = ReadConverted(statement, state, column);
+    if (!SQL_SUCCEEDED(read)) {
+      return read;
     }
-    state.character_value = Converted(statement, column, whole);
   }
-  return HandOut(statement, *state.character_value, value, size, indicator);
+  return HandOut(statement, state.character_value, value, size, indicator);
 }
 
 }  // namespace brivanto::standin

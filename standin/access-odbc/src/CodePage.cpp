@@ -79,6 +79,25 @@ Decoded DecodeUtf8(std::string_view text) {
   return {c, length};
 }
 
+// ASCII reads the same in both, so runs of it are copied whole.
+void AppendWindows1252(std::string& out, std::string_view text) {
+  out.reserve(out.size() + text.size());
+  while (!text.empty()) {
+    const auto ascii = std::find_if(text.begin(), text.end(), [](char c) {
+      return static_cast<unsigned char>(c) >= kFirstHighControl;
+    });
+    out.append(text.begin(), ascii);
+    text.remove_prefix(static_cast<std::size_t>(ascii - text.begin()));
+    if (text.empty()) {
+      return;
+    }
+    const Decoded decoded = DecodeUtf8(text);
+    const auto byte = decoded.character ? ByteOf(*decoded.character) : std::nullopt;
+    out += byte ? static_cast<char>(*byte) : kUnmappable;
+    text.remove_prefix(decoded.length);
+  }
+}
+
 }  // namespace
 
 std::string Windows1252ToUtf8(std::string_view text) {
@@ -92,13 +111,7 @@ std::string Windows1252ToUtf8(std::string_view text) {
 
 std::string Utf8ToWindows1252(std::string_view text) {
   std::string out;
-  out.reserve(text.size());
-  while (!text.empty()) {
-    const Decoded decoded = DecodeUtf8(text);
-    const auto byte = decoded.character ? ByteOf(*decoded.character) : std::nullopt;
-    out += byte ? static_cast<char>(*byte) : kUnmappable;
-    text.remove_prefix(decoded.length);
-  }
+  AppendWindows1252(out, text);
   return out;
 }
 
@@ -110,8 +123,30 @@ std::string ToApplication(std::string_view utf8) {
   return CodePageSetting() == CodePage::kUtf8 ? std::string(utf8) : Utf8ToWindows1252(utf8);
 }
 
+// Branch-free over the whole text, so the compiler can test many bytes at a time.
+bool IsAscii(std::string_view text) {
+  unsigned char high_bits = 0;
+  for (const char c : text) {
+    high_bits |= static_cast<unsigned char>(c);
+  }
+  return high_bits < kFirstHighControl;
+}
+
+void AssignForApplication(std::string& out, std::string_view utf8, CodePage page) {
+  if (page == CodePage::kUtf8 || IsAscii(utf8)) {
+    out.assign(utf8);
+    return;
+  }
+  out.clear();
+  AppendWindows1252(out, utf8);
+}
+
 std::size_t CharacterCount(std::string_view application_text) {
-  if (CodePageSetting() != CodePage::kUtf8) {
+  return CharacterCount(application_text, CodePageSetting());
+}
+
+std::size_t CharacterCount(std::string_view application_text, CodePage page) {
+  if (page != CodePage::kUtf8) {
     return application_text.size();
   }
   std::size_t count = 0;

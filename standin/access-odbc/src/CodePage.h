@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "TestSwitches.h"
+
 namespace brivanto::standin {
 
 // Every byte has a character: the five bytes Windows-1252 leaves undefined (0x81, 0x8D, 0x8F,
@@ -23,5 +25,10 @@ std::string FromApplication(std::string_view text);
 std::string ToApplication(std::string_view utf8);
 // How many characters the application sees in text it was given.
 std::size_t CharacterCount(std::string_view application_text);
+
+// As ToApplication and CharacterCount, in a code page chosen beforehand; `out` keeps its capacity
+// from one value to the next.
+void AssignForApplication(std::string& out, std::string_view utf8, CodePage page);
+std::size_t CharacterCount(std::string_view application_text, CodePage page);
 
 }  // namespace brivanto::standin

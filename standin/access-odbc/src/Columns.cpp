@@ -43,18 +43,6 @@ SQLRETURN WriteText(SQLHANDLE report_to, const std::string& utf8, SQLPOINTER buf
   return Truncated(report_to);
 }
 
-std::string SqliteStringAttribute(SQLHSTMT statement, SQLUSMALLINT column, SQLUSMALLINT field) {
-  std::string text;
-  SQLLEN unused = 0;
-  // A column the driver cannot name has no type name: an empty one is the right answer then.
-  static_cast<void>(ReadDriverString<SQLSMALLINT>(
-      text, [&](SQLCHAR* buffer, SQLSMALLINT size, SQLSMALLINT* length) {
-        return Call(CurrentDriver().SQLColAttribute, statement, column, field, buffer, size, length,
-                    &unused);
-      }));
-  return text;
-}
-
 // By the type name the column was declared with, which the SQLite driver gives, and the size it
 // read from that declaration. Aliased columns and those of views keep their types that way.
 JetColumn JetColumnOf(SQLHSTMT statement, SQLUSMALLINT column) {
@@ -64,7 +52,7 @@ JetColumn JetColumnOf(SQLHSTMT statement, SQLUSMALLINT column) {
   if (!SQL_SUCCEEDED(rc) || size < 0) {
     return {};  // a column the driver cannot describe keeps whatever it says of it
   }
-  return JetColumnFor(SqliteStringAttribute(statement, column, SQL_DESC_TYPE_NAME),
+  return JetColumnFor(DriverColumnText(statement, column, SQL_DESC_TYPE_NAME),
                       static_cast<SQLULEN>(size));
 }
 

@@ -1,12 +1,13 @@
 #include "DriverCalls.h"
 
-#include <array>
-
 namespace brivanto::standin {
 namespace {
 
-// Large enough for the texts of the program in one piece, small enough to sit on the stack.
-constexpr SQLLEN kPieceSize = 16384;
+// Most values fit the first piece, which is read straight into the text; a longer value is read
+// on in pieces that double, so a memo takes few calls. The first is small because the SQLite
+// driver fills all of a piece it is given, and that for every value.
+constexpr std::size_t kFirstPieceSize = 64;
+constexpr std::size_t kLargestPieceSize = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -38,32 +39,52 @@ DriverStatement::~DriverStatement() {
   }
 }
 
+std::string DriverColumnText(SQLHSTMT statement, SQLUSMALLINT column, SQLUSMALLINT field) {
+  std::string text;
+  SQLLEN unused = 0;
+  // A column the driver cannot name has no type name: an empty one is the right answer then.
+  static_cast<void>(ReadDriverString<SQLSMALLINT>(
+      text, [&](SQLCHAR* buffer, SQLSMALLINT size, SQLSMALLINT* length) {
+        return Call(CurrentDriver().SQLColAttribute, statement, column, field, buffer, size, length,
+                    &unused);
+      }));
+  return text;
+}
+
 // The driver cuts each piece to the buffer less its NUL and says so with 01004; the last piece
 // comes with SQL_SUCCESS and its own length.
-WholeText ReadWholeText(SQLHSTMT statement, SQLUSMALLINT column) {
-  WholeText whole;
-  std::array<char, kPieceSize> piece{};
+SQLRETURN ReadWholeTextInto(SQLHSTMT statement, SQLUSMALLINT column, std::string& text,
+                            bool& is_null) {
+  text.clear();
+  is_null = false;
+  std::size_t piece_size = kFirstPieceSize;
   for (bool first = true;; first = false) {
+    const std::size_t start = text.size();
+    text.resize(start + piece_size);
     SQLLEN length = 0;
     const SQLRETURN rc = Call(CurrentDriver().SQLGetData, statement, column, SQL_C_CHAR,
-                              piece.data(), kPieceSize, &length);
-    if (rc == SQL_NO_DATA && !first) {
-      return whole;
+                              text.data() + start, static_cast<SQLLEN>(piece_size), &length);
+    if (!SQL_SUCCEEDED(rc) || length == SQL_NULL_DATA) {
+      text.resize(start);
+      is_null = SQL_SUCCEEDED(rc);
+      return rc == SQL_NO_DATA && !first ? SQL_SUCCESS : rc;
     }
-    if (!SQL_SUCCEEDED(rc)) {
-      whole.rc = rc;
-      return whole;
-    }
-    if (length == SQL_NULL_DATA) {
-      whole.is_null = true;
-      return whole;
-    }
-    const bool cut = length == SQL_NO_TOTAL || length >= kPieceSize;
-    whole.text.append(piece.data(), cut ? kPieceSize - 1 : static_cast<std::size_t>(length));
+    const bool cut = length == SQL_NO_TOTAL || static_cast<std::size_t>(length) >= piece_size;
+    text.resize(start + (cut ? piece_size - 1 : static_cast<std::size_t>(length)));
     if (!cut) {
-      return whole;
+      return SQL_SUCCESS;
     }
+    piece_size = std::min(2 * piece_size, kLargestPieceSize);
   }
+}
+
+WholeText ReadWholeText(SQLHSTMT statement, SQLUSMALLINT column) {
+  WholeText whole;
+  whole.rc = ReadWholeTextInto(statement, column, whole.text, whole.is_null);
+  if (!SQL_SUCCEEDED(whole.rc)) {
+    whole.text.clear();
+  }
+  return whole;
 }
 
 }  // namespace brivanto::standin

@@ -28,6 +28,9 @@ class DriverStatement {
   SQLHSTMT handle_ = SQL_NULL_HSTMT;
 };
 
+// A text attribute of a result column as the driver describes it; empty when it has none.
+std::string DriverColumnText(SQLHSTMT statement, SQLUSMALLINT column, SQLUSMALLINT field);
+
 // A character column of the current row, read from the SQLite driver in pieces until it is whole.
 struct WholeText {
   SQLRETURN rc = SQL_SUCCESS;  // SQL_SUCCESS, or what the driver said instead
@@ -35,6 +38,9 @@ struct WholeText {
   std::string text;  // UTF-8, as SQLite keeps it
 };
 WholeText ReadWholeText(SQLHSTMT statement, SQLUSMALLINT column);
+// The same into a text of the caller's, which keeps its capacity from one value to the next.
+SQLRETURN ReadWholeTextInto(SQLHSTMT statement, SQLUSMALLINT column, std::string& text,
+                            bool& is_null);
 
 // A string the driver writes into a buffer of the caller's: the whole of it, however long. A
 // length of the whole buffer or more means it was cut (the SQLite driver sometimes reports the
@@ -50,7 +56,8 @@ SQLRETURN ReadDriverString(std::string& text, Writer&& write) {
                                static_cast<Length>(buffer.size()), &length);
     const bool cut = length < 0 || static_cast<std::size_t>(length) >= buffer.size();
     if (!SQL_SUCCEEDED(rc) || !cut || buffer.size() >= kLargest) {
-      text = buffer.c_str();
+      // Up to the terminator the driver wrote, not the rest of the buffer.
+      text.assign(buffer.c_str(), std::char_traits<char>::length(buffer.c_str()));
       return rc;
     }
     const std::size_t wanted = std::max(static_cast<std::size_t>(length) + 1, 2 * buffer.size());

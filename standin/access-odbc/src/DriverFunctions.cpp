@@ -27,6 +27,8 @@ void ResolveFunctions(void* library, DriverFunctions& functions) {
 }
 
 bool DriverFunctions::Provides(SQLUSMALLINT function_id) const {
+// The macro arguments are names, which parentheses would break.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define BRIVANTO_PROVIDES_FORWARDED(prologue, name, id, params, args) \
   if (function_id == (id)) {                                          \
     return name != nullptr;                                           \
@@ -35,6 +37,7 @@ bool DriverFunctions::Provides(SQLUSMALLINT function_id) const {
   if (function_id == (id)) {                    \
     return name != nullptr;                     \
   }
+  // NOLINTEND(bugprone-macro-parentheses)
   BRIVANTO_FORWARDED_FUNCTIONS(BRIVANTO_PROVIDES_FORWARDED)
   BRIVANTO_INTERCEPTED_FUNCTIONS(BRIVANTO_PROVIDES_INTERCEPTED)
 #undef BRIVANTO_PROVIDES_FORWARDED

@@ -8,9 +8,12 @@ namespace brivanto::standin {
 
 // Its entry points, each null when the driver could not be loaded or lacks that function.
 struct DriverFunctions {
+// The macro arguments are names, which parentheses would break.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define BRIVANTO_FORWARDED_POINTER(prologue, name, id, params, args) \
   decltype(&::name) name = nullptr;
 #define BRIVANTO_INTERCEPTED_POINTER(name, id) decltype(&::name) name = nullptr;
+  // NOLINTEND(bugprone-macro-parentheses)
   BRIVANTO_FORWARDED_FUNCTIONS(BRIVANTO_FORWARDED_POINTER)
   BRIVANTO_INTERCEPTED_FUNCTIONS(BRIVANTO_INTERCEPTED_POINTER)
 #undef BRIVANTO_FORWARDED_POINTER

@@ -48,12 +48,17 @@ SQLRETURN OnStatement(const char* name, Member<Function> function, SQLHSTMT stat
                               Call(CurrentDriver().*function, statement, rest...), name);
 }
 
+// One look-up of the statement, not two: this runs once per row.
 template <typename Function, typename... Rest>
 SQLRETURN OnFetch(const char* name, Member<Function> function, SQLHSTMT statement, Rest... rest) {
-  if (const auto state = GetStatements().Find(statement)) {
-    state->character_value.reset();
+  GetPendingDiagnostics().Clear(statement);
+  const auto state = GetStatements().Find(statement);
+  if (state) {
+    state->ForgetValue();
   }
-  return OnStatement(name, function, statement, rest...);
+  const DriverScope scope(state ? state->driver : nullptr);
+  return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement,
+                              Call(CurrentDriver().*function, statement, rest...), name);
 }
 
 template <typename Function, typename... Rest>

@@ -159,11 +159,18 @@ SQLRETURN WriteRecordField(const Diagnostic& diagnostic, SQLSMALLINT handle_type
 void PendingDiagnostics::Set(SQLHANDLE handle, DiagnosticArea area) {
   const std::lock_guard lock(mutex_);
   by_handle_.insert_or_assign(handle, std::move(area));
+  held_.store(by_handle_.size(), std::memory_order_release);
 }
 
+// A handle's records are only set by calls on that handle, which an application makes one at a
+// time: a count of none read here cannot miss records of this handle.
 void PendingDiagnostics::Clear(SQLHANDLE handle) {
+  if (held_.load(std::memory_order_acquire) == 0) {
+    return;
+  }
   const std::lock_guard lock(mutex_);
   by_handle_.erase(handle);
+  held_.store(by_handle_.size(), std::memory_order_release);
 }
 
 std::optional<DiagnosticArea> PendingDiagnostics::Find(SQLHANDLE handle) const {

@@ -5,6 +5,8 @@
 
 #include <sql.h>
 
+#include <atomic>
+#include <cstddef>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -37,6 +39,8 @@ class PendingDiagnostics {
  private:
   mutable std::mutex mutex_;
   std::unordered_map<SQLHANDLE, DiagnosticArea> by_handle_;
+  // How many handles have records: most calls find none to clear, and need not lock for it.
+  std::atomic<std::size_t> held_{0};
 };
 
 PendingDiagnostics& GetPendingDiagnostics();

@@ -26,8 +26,8 @@ namespace {
 template <typename Body>
 SQLRETURN OnStatement(SQLHSTMT statement, Body&& body) {
   GetPendingDiagnostics().Clear(statement);
-  const std::shared_ptr<StatementState> state = GetStatements().Find(statement);
-  if (!state) {
+  StatementState* const state = GetStatements().Find(statement);
+  if (state == nullptr) {
     return SQL_INVALID_HANDLE;  // not a statement the stand-in handed out
   }
   const DriverScope scope(state->driver);
@@ -239,7 +239,7 @@ extern "C" SQLRETURN SQL_API SQLGetData(SQLHSTMT statement, SQLUSMALLINT column,
     if (type == SQL_C_CHAR) {
       return brivanto::standin::GetCharacterData(statement, state, column, value, size, indicator);
     }
-    state.character_value.reset();
+    state.ForgetValue();
     return brivanto::standin::Captured(
         statement,
         Call(CurrentDriver().SQLGetData, statement, column, type, value, size, indicator),

@@ -20,6 +20,17 @@ SQLHDESC DriverDescriptor(SQLHSTMT statement, SQLINTEGER attribute) {
   return descriptor;
 }
 
+// Every call on a statement looks its state up, four million times for a million rows of four
+// columns: each thread remembers the last one it found. Plain values only, so the thread keeps
+// nothing alive and the stand-in can still be unloaded.
+struct LastFound {
+  const StatementRegistry* registry = nullptr;
+  std::uint64_t generation = 0;
+  SQLHSTMT statement = SQL_NULL_HSTMT;
+  StatementState* state = nullptr;
+};
+thread_local LastFound last_found;
+
 }  // namespace
 
 const DescriptorTag* StatementState::Descriptor(SQLINTEGER attribute) const {
@@ -50,6 +61,7 @@ void StatementRegistry::Add(SQLHSTMT statement, SQLHDBC connection, const Driver
     descriptors_.emplace(HandleOf(tag), statement);
   }
   statements_.emplace(statement, std::move(state));
+  generation_.fetch_add(1, std::memory_order_release);
 }
 
 void StatementRegistry::Remove(SQLHSTMT statement) {
@@ -70,10 +82,27 @@ void StatementRegistry::RemoveConnection(SQLHDBC connection) {
   }
 }
 
-std::shared_ptr<StatementState> StatementRegistry::Find(SQLHSTMT statement) const {
-  const std::lock_guard lock(mutex_);
-  const auto found = statements_.find(statement);
-  return found == statements_.end() ? nullptr : found->second;
+// Unchanged since this thread found it, the state is still the statement's and alive: only
+// freeing the statement removes it, and an application does not free a statement while it is
+// still calling on it.
+StatementState* StatementRegistry::Find(SQLHSTMT statement) const {
+  const std::uint64_t generation = generation_.load(std::memory_order_acquire);
+  if (last_found.registry == this && last_found.generation == generation &&
+      last_found.statement == statement) {
+    return last_found.state;
+  }
+  StatementState* state = nullptr;
+  {
+    const std::lock_guard lock(mutex_);
+    const auto found = statements_.find(statement);
+    if (found != statements_.end()) {
+      state = found->second.get();
+    }
+  }
+  if (state != nullptr) {
+    last_found = LastFound{this, generation, statement, state};
+  }
+  return state;
 }
 
 FoundDescriptor StatementRegistry::FindDescriptor(SQLHDESC descriptor) const {
@@ -101,6 +130,7 @@ void StatementRegistry::RemoveLocked(SQLHSTMT statement) {
   }
   GetPendingDiagnostics().Clear(statement);
   statements_.erase(found);
+  generation_.fetch_add(1, std::memory_order_release);
 }
 
 StatementRegistry& GetStatements() {

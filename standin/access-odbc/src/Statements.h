@@ -6,6 +6,8 @@
 #include <sqlext.h>
 
 #include <array>
+#include <atomic>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "DriverFunctions.h"
+#include "TestSwitches.h"
 
 namespace brivanto::standin {
 
@@ -25,14 +28,26 @@ struct CursorSettings {
 };
 
 // The whole character value of one column of the current row, converted for the application,
-// and how much of it SQLGetData has handed out.
+// and how much of it SQLGetData has handed out. Its texts are kept from one value to the next, so
+// a value costs no allocation of its own.
 struct CharacterValue {
+  bool held = false;  // false: no value is being handed out
   SQLUSMALLINT column = 0;
+  std::string driver_text;  // as the SQLite driver gave it
   bool is_null = false;
   std::string text;
   std::size_t handed_out = 0;
   bool finished = false;
   bool lengths_doubled = false;
+};
+
+// Whether the text of a column's values is a float's, which follows the regional number format.
+enum class FloatColumn { kUnknown, kYes, kNo, kByFirstValue };
+
+// How the values of the current result set become text, worked out when the first is read.
+struct ValueFormat {
+  ValueSwitches switches;
+  std::vector<FloatColumn> float_columns;  // by column number less one
 };
 
 // How the Access driver describes a result column, by the type it was declared with.
@@ -71,7 +86,8 @@ struct StatementState {
   SQLHDBC connection = SQL_NULL_HDBC;
   const DriverFunctions* driver = nullptr;  // that serves the statement; null: the SQLite driver
   CursorSettings cursor;
-  std::optional<CharacterValue> character_value;
+  CharacterValue character_value;
+  std::optional<ValueFormat> value_format;
   std::optional<std::vector<JetColumn>> columns;
   std::map<SQLUSMALLINT, CharacterParameter> character_parameters;
   // Kept from one execution until the next: the SQLite driver may read them until then.
@@ -80,9 +96,12 @@ struct StatementState {
 
   // What the current result set held; an execution, a catalog function or a close replaces it.
   void ForgetResult() {
-    character_value.reset();
+    ForgetValue();
+    value_format.reset();
     columns.reset();
   }
+  // A fetch, or a read of another column or type, ends the value being handed out.
+  void ForgetValue() { character_value.held = false; }
   const DescriptorTag* Descriptor(SQLINTEGER attribute) const;
 };
 
@@ -99,7 +118,9 @@ class StatementRegistry {
   void Add(SQLHSTMT statement, SQLHDBC connection, const DriverFunctions* driver);
   void Remove(SQLHSTMT statement);
   void RemoveConnection(SQLHDBC connection);
-  std::shared_ptr<StatementState> Find(SQLHSTMT statement) const;
+  // Null for a handle that is none of the stand-in's statements. The state stays valid until the
+  // statement is freed, so for the rest of the call made on it.
+  StatementState* Find(SQLHSTMT statement) const;
   // Nothing when the handle is none of the stand-in's descriptors.
   FoundDescriptor FindDescriptor(SQLHDESC descriptor) const;
 
@@ -107,6 +128,9 @@ class StatementRegistry {
   void RemoveLocked(SQLHSTMT statement);
 
   mutable std::mutex mutex_;
+  // Counts every change to the statements, so that a thread may keep the last one it found for
+  // as long as nothing changed (Find).
+  std::atomic<std::uint64_t> generation_{1};
   std::unordered_map<SQLHSTMT, std::shared_ptr<StatementState>> statements_;
   std::unordered_map<SQLHDESC, SQLHSTMT> descriptors_;
 };

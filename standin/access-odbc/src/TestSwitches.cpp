@@ -68,4 +68,8 @@ RepairAnswer RepairAnswerSetting() {
                              {"refuse-both", RepairAnswer::kRefuseBoth}});
 }
 
+ValueSwitches ValueSwitchesSetting() {
+  return {LongTextLengthSetting(), DecimalSeparatorSetting(), CodePageSetting()};
+}
+
 }  // namespace brivanto::standin

@@ -1,7 +1,8 @@
 // Where Microsoft's documentation of the Access driver leaves a behaviour open, the stand-in
 // behaves one plausible way by default, and a test may pick another through an environment
 // variable. The variables are read only in builds with BRIVANTO_STANDIN_TEST_HOOKS, and read at
-// every use, so a test can change them between calls. Unset, empty or unknown: the default.
+// every use, so a test can change them between calls; those that shape the values of a result are
+// read once for it (ValueSwitchesSetting). Unset, empty or unknown: the default.
 #pragma once
 
 namespace brivanto::standin {
@@ -28,5 +29,14 @@ DecimalSeparator DecimalSeparatorSetting();
 FailureRecords FailureRecordsSetting();
 CodePage CodePageSetting();
 RepairAnswer RepairAnswerSetting();
+
+// The switches that shape how the values of a result set are handed out, read together when its
+// first value is: a result of a million rows then reads the environment once, not per value.
+struct ValueSwitches {
+  LongTextLength long_text_length = LongTextLength::kDoubled;
+  DecimalSeparator decimal_separator = DecimalSeparator::kComma;
+  CodePage code_page = CodePage::kWindows1252;
+};
+ValueSwitches ValueSwitchesSetting();
 
 }  // namespace brivanto::standin
