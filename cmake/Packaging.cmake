@@ -191,8 +191,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # the SQLite driver the stand-in loads by its path at run time.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libodbcinst2, odbcinst, libsqliteodbc")
 # MDB Tools, to which the stand-in hands real Access (Jet) files; Qt's Dutch texts for its own
-# dialogs.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "odbc-mdbtools, qt6-translations-l10n")
+# dialogs; Liberation Sans, the font with Tahoma-like widths the window's captions are made for.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "odbc-mdbtools, qt6-translations-l10n, fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${deb}/control/postinst ${deb}/control/prerm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

@@ -7,11 +7,12 @@ source "$PROJECT_ROOT/scripts/packages.sh"
 readonly REQUIRED_PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
-  fontconfig fonts-dejavu-core
+  # The window's font: Liberation Sans has the widths of Arial, close to Tahoma's.
+  fontconfig fonts-dejavu-core fonts-liberation2
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-mdbtools mdbtools
   libsqlite3-dev sqlite3
   googletest libgtest-dev libgmock-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14 clang-tidy-14
 )
 
 log() { printf '==> %s\n' "$*" >&2; }

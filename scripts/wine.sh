@@ -123,6 +123,31 @@ wine_session() {
     xvfb-run -a -s "-screen 0 1024x768x24" sh -c "$WINE_SESSION_SCRIPT" sh "$@"
 }
 
+# Fonts from fonts-wine that every prefix gets in its windows/Fonts: Tahoma (and its bold), the
+# Windows dialog font the windows are measured in, and Marlett, which draws the title bar's
+# buttons. Wine 8 does not look for them in /usr/share/wine/fonts itself; without Tahoma a window
+# gets DejaVu Sans, whose captions are wider than on Windows.
+WINE_FONT_FOLDER=/usr/share/wine/fonts
+WINE_PREFIX_FONTS=(tahoma.ttf tahomabd.ttf marlett.ttf)
+
+wine_prefix_has_fonts() {
+  local prefix=$1 font
+  for font in "${WINE_PREFIX_FONTS[@]}"; do
+    cmp -s "$WINE_FONT_FOLDER/$font" "$prefix/drive_c/windows/Fonts/$font" || return 1
+  done
+}
+
+wine_install_prefix_fonts() {
+  local prefix=$1 font fonts="$1/drive_c/windows/Fonts"
+  mkdir -p "$fonts" || { wine_die "cannot create $fonts"; return 1; }
+  for font in "${WINE_PREFIX_FONTS[@]}"; do
+    [ -f "$WINE_FONT_FOLDER/$font" ] ||
+      { wine_die "$WINE_FONT_FOLDER/$font is missing (package fonts-wine)"; return 1; }
+    cp "$WINE_FONT_FOLDER/$font" "$fonts/$font" ||
+      { wine_die "cannot copy $font into $fonts"; return 1; }
+  done
+}
+
 # A prefix made before wine32 was installed has no 32-bit system folder and cannot run the
 # 32-bit exes; one made by another Wine version may not match it. Both are made anew.
 wine_prefix_is_current() {
@@ -136,7 +161,12 @@ wine_prepare_prefix() {
   local prefix
   prefix="$(wine_prefix_path)"
   if wine_prefix_is_current "$prefix"; then
-    return 0
+    # A prefix made before the fonts were part of it only needs them copied in: Wine reads the
+    # folder anew when it has changed.
+    wine_prefix_has_fonts "$prefix" && return 0
+    wine_log "Installing Tahoma into the Wine prefix $prefix"
+    wine_install_prefix_fonts "$prefix"
+    return
   fi
   command -v wine >/dev/null || wine_die "wine is not installed (scripts/wine.sh ensure-packages)" || return 1
   dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' ||
@@ -150,6 +180,7 @@ wine_prepare_prefix() {
     wine_die "the new prefix $prefix cannot run 32-bit exes (is wine32:i386 installed?)"
     return 1
   fi
+  wine_install_prefix_fonts "$prefix" || { rm -rf "$prefix"; return 1; }
   wine --version >"$prefix/.brivanto-wine-version"
 }
 

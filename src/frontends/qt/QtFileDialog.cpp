@@ -66,7 +66,7 @@ void Configure(QFileDialog& dialog, const ports::OpenFileNameRecord& record, boo
   }
   ApplyFilters(dialog, record);
   const auto initialName =
-      std::string_view(record.lpstrFile).substr(0, record.lpstrFile.find(kNul));
+      std::string_view{record.lpstrFile}.substr(0, record.lpstrFile.find(kNul));
   if (!initialName.empty()) {
     dialog.selectFile(ToQString(initialName));
   }

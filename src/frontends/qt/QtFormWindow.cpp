@@ -19,7 +19,10 @@
 #include "PathLineEdit.h"
 #include "QtText.h"
 #include "ResultListModel.h"
+#include "TitledFrame.h"
 #include "Twips.h"
+#include "UiFont.h"
+#include "app/ClickHandlers.h"
 #include "ports/Failure.h"
 
 namespace brivanto::qt {
@@ -27,17 +30,6 @@ namespace {
 
 using layout::ControlKind;
 using layout::ControlLayout;
-
-using ClickHandler = void (app::frmRepairDb::*)();
-constexpr std::array<std::pair<std::string_view, ClickHandler>, 7> kClickHandlers{{
-    {"btnSelectPath", &app::frmRepairDb::btnSelectPath_Click},
-    {"cmdRepair", &app::frmRepairDb::cmdRepair_Click},
-    {"cmdMaintenance", &app::frmRepairDb::cmdMaintenance_Click},
-    {"cmdClear", &app::frmRepairDb::cmdClear_Click},
-    {"cmdCopy", &app::frmRepairDb::cmdCopy_Click},
-    {"cmdExecute", &app::frmRepairDb::cmdExecute_Click},
-    {"btnSelectImagePath", &app::frmRepairDb::btnSelectImagePath_Click},
-}};
 
 bool TakesFocus(const ControlLayout& control) {
   return control.kind != ControlKind::Label && control.kind != ControlKind::Frame;
@@ -80,6 +72,8 @@ QtFormWindow::QtFormWindow(const app::Services& services, QWidget* parent)
     : QWidget(parent), logic_(*this, services) {
   setWindowTitle(ToQString(layout::kDesignCaption));
   setWindowIcon(QIcon(DatabasePixmap()));
+  // Before the controls, which take it over: their sizes are made for this font.
+  setFont(UiFont());
   setFixedSize(PixelsX(layout::kClientWidth), PixelsY(layout::kClientHeight));
   CreateControls();
   OrderTabStops();
@@ -126,7 +120,7 @@ QWidget* QtFormWindow::CreateControl(const ControlLayout& control, QWidget& cont
                                      const QIcon& folderIcon) {
   switch (control.kind) {
     case ControlKind::Frame:
-      return new QGroupBox(ToQString(control.caption), &container);
+      return new TitledFrame(ToQString(control.caption), &container);
     case ControlKind::Button:
       return new QPushButton(ToQString(control.caption), &container);
     case ControlKind::PictureButton:
@@ -170,7 +164,7 @@ void QtFormWindow::OrderTabStops() {
 }
 
 void QtFormWindow::ConnectHandlers() {
-  for (const auto& [name, handler] : kClickHandlers) {
+  for (const auto& [name, handler] : app::kClickHandlers) {
     connect(&Find<QAbstractButton>(name), &QAbstractButton::clicked, this,
             [this, click = handler] { logic_.RunHandler([this, click] { (logic_.*click)(); }); });
   }

@@ -52,16 +52,17 @@ SIZE OuterSize(SIZE client, DWORD style, DWORD extendedStyle, UINT dpi) {
   return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
-HFONT CreateMessageFont(UINT dpi) {
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof(metrics);
-  if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-    return nullptr;
-  }
-  // The metrics are those of the system's dots per inch.
-  metrics.lfMessageFont.lfHeight = ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
-                                            static_cast<int>(SystemDpi()));
-  return ::CreateFontIndirectA(&metrics.lfMessageFont);
+HFONT CreateDialogFont(UINT dpi) {
+  constexpr int kPoints = 8;
+  constexpr int kPointsPerInch = 72;
+  LOGFONTA font{};
+  // Negative: the characters' height, without the leading above them.
+  font.lfHeight = -::MulDiv(kPoints, static_cast<int>(dpi), kPointsPerInch);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  font.lfQuality = DEFAULT_QUALITY;
+  ::lstrcpynA(font.lfFaceName, "MS Shell Dlg 2", LF_FACESIZE);
+  return ::CreateFontIndirectA(&font);
 }
 
 }  // namespace brivanto::win32ui

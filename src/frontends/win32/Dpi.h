@@ -14,7 +14,9 @@ UINT WindowDpi(HWND window);
 // The outer size of a window whose client area is `client` pixels, at `dpi`.
 SIZE OuterSize(SIZE client, DWORD style, DWORD extendedStyle, UINT dpi);
 
-// The system's message font at `dpi`.
-HFONT CreateMessageFont(UINT dpi);
+// The dialog font at `dpi`: "MS Shell Dlg 2", 8 points, which Windows maps to Tahoma. The layout
+// table leaves room for the captions in its widths; the message font of newer systems (Segoe UI,
+// 9 points) is wider.
+HFONT CreateDialogFont(UINT dpi);
 
 }  // namespace brivanto::win32ui

@@ -10,6 +10,7 @@
 #include "Dpi.h"
 #include "Resources.h"
 #include "WindowText.h"
+#include "app/ClickHandlers.h"
 #include "ports/Failure.h"
 
 namespace brivanto::win32ui {
@@ -26,33 +27,6 @@ constexpr int kFirstControlId = 100;
 // Posted after a run of appended lines, so the list box learns their number once, not per line.
 constexpr UINT kShowListedLines = WM_APP + 1;
 constexpr UINT_PTR kSubclassId = 1;
-
-struct ClickHandler {
-  std::string_view control;
-  void (app::frmRepairDb::*handler)();
-  bool showsWaitCursor;  // the handler may take long and pumps no messages meanwhile
-};
-
-constexpr std::array<ClickHandler, 7> kClickHandlers{{
-    {"btnSelectPath", &app::frmRepairDb::btnSelectPath_Click, false},
-    {"cmdRepair", &app::frmRepairDb::cmdRepair_Click, true},
-    {"cmdMaintenance", &app::frmRepairDb::cmdMaintenance_Click, false},
-    {"cmdClear", &app::frmRepairDb::cmdClear_Click, false},
-    {"cmdCopy", &app::frmRepairDb::cmdCopy_Click, false},
-    {"cmdExecute", &app::frmRepairDb::cmdExecute_Click, true},
-    {"btnSelectImagePath", &app::frmRepairDb::btnSelectImagePath_Click, false},
-}};
-
-class WaitCursor {
- public:
-  WaitCursor() : previous_(::SetCursor(::LoadCursor(nullptr, IDC_WAIT))) {}
-  ~WaitCursor() { ::SetCursor(previous_); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
- private:
-  HCURSOR previous_;
-};
 
 [[noreturn]] void ThrowLastError(const std::string& what) {
   const DWORD error = ::GetLastError();
@@ -126,12 +100,6 @@ ControlClass ClassOf(const ControlLayout& control) {
       break;
   }
   return {"STATIC", SS_LEFT | SS_NOPREFIX | WS_VISIBLE, 0};
-}
-
-const ClickHandler* ClickHandlerOf(std::string_view control) {
-  const auto found = std::find_if(kClickHandlers.begin(), kClickHandlers.end(),
-                                  [&](const auto& click) { return click.control == control; });
-  return found == kClickHandlers.end() ? nullptr : &*found;
 }
 
 app::KeyModifiers KeyboardModifiers() {
@@ -314,7 +282,7 @@ void Win32FormWindow::AddTooltip() {
 
 void Win32FormWindow::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
-  UniqueFont font(CreateMessageFont(dpi));
+  UniqueFont font(CreateDialogFont(dpi));
   // An owner-drawn list box keeps its line height through a change of font: it is set as the
   // list box would set it for texts of its own.
   lineHeight_ = LineHeightOf(font.get());
@@ -452,13 +420,9 @@ void Win32FormWindow::OnCommand(std::size_t index, WORD code) {
     }
     return;
   }
-  const ClickHandler* click = ClickHandlerOf(control.name);
+  const app::ClickHandler* click = app::ClickHandlerOf(control.name);
   if (code != BN_CLICKED || click == nullptr) {
     return;
-  }
-  std::optional<WaitCursor> wait;
-  if (click->showsWaitCursor) {
-    wait.emplace();
   }
   logic_.RunHandler([this, click] { (logic_.*(click->handler))(); });
   // The listed lines are in the list box when the click is over, not only after the next

@@ -144,8 +144,8 @@ QString JetFileWindowTest::RefusedImageFolderChange() {
 
 void JetFileWindowTest::readsAndRefusesWrites_data() {
   QTest::addColumn<int>("version");
-  QTest::newRow("Jet 4") << int(jet::Version::Jet4);
-  QTest::newRow("Jet 3") << int(jet::Version::Jet3);
+  QTest::newRow("Jet 4") << static_cast<int>(jet::Version::Jet4);
+  QTest::newRow("Jet 3") << static_cast<int>(jet::Version::Jet3);
 }
 
 void JetFileWindowTest::readsAndRefusesWrites() {

@@ -30,7 +30,7 @@ void ModalAnswerer::Poll() {
 }
 
 ModalAnswerer::Action AnswerMessageBoxes(std::vector<SeenMessageBox>& seen, QString answer) {
-  return [&seen, answer](QWidget& modal) {
+  return [&seen, answer = std::move(answer)](QWidget& modal) {
     auto* box = qobject_cast<QMessageBox*>(&modal);
     QVERIFY2(box != nullptr, "the modal window is no message box");
     SeenMessageBox record{
@@ -53,7 +53,7 @@ ModalAnswerer::Action AnswerMessageBoxes(std::vector<SeenMessageBox>& seen, QStr
 }
 
 ModalAnswerer::Action AnswerFileDialog(SeenFileDialog& seen, std::optional<QString> path) {
-  return [&seen, path](QWidget& modal) {
+  return [&seen, path = std::move(path)](QWidget& modal) {
     auto* dialog = qobject_cast<QFileDialog*>(&modal);
     QVERIFY2(dialog != nullptr, "the modal window is no file dialog");
     seen = {dialog->windowTitle(),        dialog->nameFilters(),

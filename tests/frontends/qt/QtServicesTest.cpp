@@ -74,12 +74,12 @@ void QtServicesTest::messageBox_data() {
 
   const QStringList ok{"OK"};
   const QStringList yesNo{"Ja", "Nee"};
-  QTest::newRow("0: OK, no icon") << 0 << "OK" << int(QMessageBox::NoIcon) << ok << 1;
-  QTest::newRow("16: error") << 16 << "OK" << int(QMessageBox::Critical) << ok << 1;
-  QTest::newRow("36: Ja") << 36 << "Ja" << int(QMessageBox::Question) << yesNo << 6;
-  QTest::newRow("36: Nee") << 36 << "Nee" << int(QMessageBox::Question) << yesNo << 7;
-  QTest::newRow("36: closed") << 36 << "" << int(QMessageBox::Question) << yesNo << 7;
-  QTest::newRow("0: closed") << 0 << "" << int(QMessageBox::NoIcon) << ok << 1;
+  QTest::newRow("0: OK, no icon") << 0 << "OK" << static_cast<int>(QMessageBox::NoIcon) << ok << 1;
+  QTest::newRow("16: error") << 16 << "OK" << static_cast<int>(QMessageBox::Critical) << ok << 1;
+  QTest::newRow("36: Ja") << 36 << "Ja" << static_cast<int>(QMessageBox::Question) << yesNo << 6;
+  QTest::newRow("36: Nee") << 36 << "Nee" << static_cast<int>(QMessageBox::Question) << yesNo << 7;
+  QTest::newRow("36: closed") << 36 << "" << static_cast<int>(QMessageBox::Question) << yesNo << 7;
+  QTest::newRow("0: closed") << 0 << "" << static_cast<int>(QMessageBox::NoIcon) << ok << 1;
 }
 
 void QtServicesTest::messageBox() {
