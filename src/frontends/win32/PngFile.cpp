@@ -1,102 +1,119 @@
 #include "PngFile.h"
 
-#include <algorithm>
-#include <array>
+#include <windows.h>
+// These need <windows.h> first.
+#include <objbase.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <utility>
+
+#include "SystemError.h"
+#include "ports/Failure.h"
 
 namespace brivanto::win32ui {
 namespace {
 
-constexpr std::size_t kMaxStoredBlock = 65535;
+using Microsoft::WRL::ComPtr;
 
-std::array<std::uint32_t, 256> CrcTable() {
-  std::array<std::uint32_t, 256> table{};
-  for (std::uint32_t n = 0; n < table.size(); ++n) {
-    std::uint32_t c = n;
-    for (int bit = 0; bit < 8; ++bit) {
-      c = (c & 1U) != 0 ? 0xEDB88320U ^ (c >> 1) : c >> 1;
+constexpr std::size_t kBytesPerPixel = 3;
+
+void Check(HRESULT result) {
+  if (FAILED(result)) {
+    throw Failure(failure_codes::FromHresult(static_cast<std::uint32_t>(result)),
+                  "De afbeelding kan niet als PNG worden gemaakt: " +
+                      win32::SystemMessage(static_cast<std::uint32_t>(result)));
+  }
+}
+
+// COM for one encoding. A thread that has it already keeps it as it was: in the same apartment
+// the call only counts up (S_FALSE) and is undone here; in the other one (RPC_E_CHANGED_MODE)
+// nothing was taken, and WIC works in either.
+class ComScope {
+ public:
+  ComScope() {
+    const HRESULT result =
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    if (result != RPC_E_CHANGED_MODE) {
+      Check(result);
+      initialised_ = true;
     }
-    table[n] = c;
   }
-  return table;
-}
-
-std::uint32_t Crc(const std::string& bytes) {
-  static const auto table = CrcTable();
-  std::uint32_t crc = 0xFFFFFFFFU;
-  for (const char byte : bytes) {
-    crc = table[(crc ^ static_cast<std::uint8_t>(byte)) & 0xFFU] ^ (crc >> 8);
-  }
-  return crc ^ 0xFFFFFFFFU;
-}
-
-std::uint32_t Adler32(const std::string& bytes) {
-  std::uint32_t a = 1;
-  std::uint32_t b = 0;
-  for (const char byte : bytes) {
-    a = (a + static_cast<std::uint8_t>(byte)) % 65521U;
-    b = (b + a) % 65521U;
-  }
-  return (b << 16) | a;
-}
-
-void AppendBigEndian(std::string& out, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    out += static_cast<char>((value >> shift) & 0xFFU);
-  }
-}
-
-void AppendChunk(std::string& out, const char* type, const std::string& data) {
-  AppendBigEndian(out, static_cast<std::uint32_t>(data.size()));
-  const std::string typed = type + data;
-  out += typed;
-  AppendBigEndian(out, Crc(typed));
-}
-
-// Each row starts with filter 0: its bytes as they are.
-std::string Scanlines(const RgbPicture& picture) {
-  const auto rowBytes = static_cast<std::size_t>(picture.width) * 3;
-  std::string raw;
-  raw.reserve((rowBytes + 1) * static_cast<std::size_t>(picture.height));
-  for (int row = 0; row < picture.height; ++row) {
-    raw += '\0';
-    const auto* start = picture.pixels.data() + static_cast<std::size_t>(row) * rowBytes;
-    raw.append(reinterpret_cast<const char*>(start), rowBytes);
-  }
-  return raw;
-}
-
-std::string StoredZlibStream(const std::string& raw) {
-  std::string stream("\x78\x01", 2);
-  std::size_t offset = 0;
-  do {
-    const std::size_t length = std::min(kMaxStoredBlock, raw.size() - offset);
-    const bool last = offset + length == raw.size();
-    stream += static_cast<char>(last ? 1 : 0);
-    const auto len = static_cast<std::uint16_t>(length);
-    const auto nlen = static_cast<std::uint16_t>(~len);
-    for (const std::uint16_t value : {len, nlen}) {
-      stream += static_cast<char>(value & 0xFFU);
-      stream += static_cast<char>(value >> 8);
+  ~ComScope() {
+    if (initialised_) {
+      ::CoUninitialize();
     }
-    stream.append(raw, offset, length);
-    offset += length;
-  } while (offset < raw.size());
-  AppendBigEndian(stream, Adler32(raw));
-  return stream;
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool initialised_ = false;
+};
+
+// WIC's PNG encoder takes 24-bit pixels in blue, green, red order.
+std::vector<BYTE> BgrPixels(const RgbPicture& picture) {
+  const auto count =
+      static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
+  if (picture.width <= 0 || picture.height <= 0 ||
+      picture.pixels.size() != count * kBytesPerPixel) {
+    Check(E_INVALIDARG);
+  }
+  std::vector<BYTE> bgr(picture.pixels.begin(), picture.pixels.end());
+  for (std::size_t offset = 0; offset < bgr.size(); offset += kBytesPerPixel) {
+    std::swap(bgr[offset], bgr[offset + 2]);
+  }
+  return bgr;
+}
+
+void WriteFrame(IWICBitmapEncoder& encoder, const RgbPicture& picture) {
+  std::vector<BYTE> pixels = BgrPixels(picture);
+  ComPtr<IWICBitmapFrameEncode> frame;
+  Check(encoder.CreateNewFrame(frame.GetAddressOf(), nullptr));
+  Check(frame->Initialize(nullptr));
+  const auto width = static_cast<UINT>(picture.width);
+  const auto height = static_cast<UINT>(picture.height);
+  Check(frame->SetSize(width, height));
+  // The encoder answers with the nearest format it has; anything else would change the pixels.
+  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+  Check(frame->SetPixelFormat(&format));
+  if (!IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+    Check(WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT);
+  }
+  Check(frame->WritePixels(height, static_cast<UINT>(width * kBytesPerPixel),
+                           static_cast<UINT>(pixels.size()), pixels.data()));
+  Check(frame->Commit());
+}
+
+std::string StreamBytes(IStream& stream) {
+  STATSTG status{};
+  Check(stream.Stat(&status, STATFLAG_NONAME));
+  std::string bytes(static_cast<std::size_t>(status.cbSize.QuadPart), '\0');
+  Check(stream.Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr));
+  ULONG read = 0;
+  Check(stream.Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read));
+  if (read != bytes.size()) {
+    Check(STG_E_READFAULT);
+  }
+  return bytes;
 }
 
 }  // namespace
 
 std::string EncodePng(const RgbPicture& picture) {
-  std::string png("\x89PNG\r\n\x1a\n", 8);
-  std::string header;
-  AppendBigEndian(header, static_cast<std::uint32_t>(picture.width));
-  AppendBigEndian(header, static_cast<std::uint32_t>(picture.height));
-  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB, no interlace
-  AppendChunk(png, "IHDR", header);
-  AppendChunk(png, "IDAT", StoredZlibStream(Scanlines(picture)));
-  AppendChunk(png, "IEND", {});
-  return png;
+  // Declared first, so every COM object below is released while COM is still there.
+  const ComScope com;
+  ComPtr<IWICImagingFactory> factory;
+  Check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                           IID_PPV_ARGS(factory.GetAddressOf())));
+  ComPtr<IStream> stream;
+  Check(::CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf()));
+  ComPtr<IWICBitmapEncoder> encoder;
+  Check(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.GetAddressOf()));
+  Check(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache));
+  WriteFrame(*encoder.Get(), picture);
+  Check(encoder->Commit());
+  return StreamBytes(*stream.Get());
 }
 
 }  // namespace brivanto::win32ui

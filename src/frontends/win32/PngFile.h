@@ -13,8 +13,8 @@ struct RgbPicture {
   std::vector<std::uint8_t> pixels;  // width * height * 3
 };
 
-// The picture as a PNG file's bytes. The data is stored, not compressed: Windows has no
-// compressor at hand, and a picture of one window stays small enough.
+// The picture as a PNG file's bytes, 8-bit RGB, made by the system's own PNG encoder (WIC).
+// Throws Failure, numbered with the HRESULT, when the encoder cannot be reached or refuses.
 std::string EncodePng(const RgbPicture& picture);
 
 }  // namespace brivanto::win32ui

@@ -1,8 +1,10 @@
 #include "Screenshot.h"
 
+#include <cstdio>
 #include <fstream>
 
 #include "Handles.h"
+#include "ports/Failure.h"
 
 namespace brivanto::win32ui {
 namespace {
@@ -29,6 +31,22 @@ RgbPicture FromBgrx(const std::uint8_t* bits, int width, int height) {
     picture.pixels.insert(picture.pixels.end(), {bgrx[2], bgrx[1], bgrx[0]});
   }
   return picture;
+}
+
+// A file left half written is no picture: it goes. One that could not be opened is not ours.
+bool WriteWholeFile(const std::string& file, const std::string& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (!out.is_open()) {
+    return false;
+  }
+  out << bytes;
+  out.close();
+  if (out) {
+    return true;
+  }
+  // The caller hears of the failure already; a file that cannot be removed either stays.
+  static_cast<void>(std::remove(file.c_str()));
+  return false;
 }
 
 }  // namespace
@@ -65,10 +83,14 @@ bool SaveWindowPicture(HWND window, const std::string& file) {
   if (!picture) {
     return false;
   }
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << EncodePng(*picture);
-  out.close();
-  return static_cast<bool>(out);
+  // Encoded before the file is opened, so a failing encoder leaves an existing file as it was.
+  std::string png;
+  try {
+    png = EncodePng(*picture);
+  } catch (const Failure&) {
+    return false;
+  }
+  return WriteWholeFile(file, png);
 }
 
 }  // namespace brivanto::win32ui
