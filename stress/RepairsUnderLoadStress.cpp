@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <map>
 #include <thread>
 
@@ -99,9 +101,7 @@ bool Mentions(const std::string& text, std::initializer_list<const char*> words)
   return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   const int repairs = argc > 1 ? std::atoi(argv[1]) : 100;
   stress::Violations violations;
   testing::OdbcTestEnvironment environment;
@@ -241,4 +241,15 @@ int main(int argc, char** argv) {
       repairs, succeeded, refusedInUse, repairedLogIncomplete, backups, damagedBackups,
       acknowledged, busy, lost, violations.Count());
   return violations.Finish("stress_repairs_under_load");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "repairs_under_load: %s\n", error.what());
+    return 1;
+  }
 }

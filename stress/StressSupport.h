@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -17,14 +18,17 @@ namespace brivanto::stress {
 // Counts broken promises; prints the first few in full so a long run stays readable.
 class Violations {
  public:
-  template <typename... Args>
-  void Check(bool holds, const char* format, Args... args) {
+  // printf's format attribute lets the compiler check every caller's arguments against it.
+  __attribute__((format(printf, 3, 4))) void Check(bool holds, const char* format, ...) {
     if (holds) {
       return;
     }
     if (++count_ <= kPrinted) {
       std::fprintf(stderr, "VIOLATION: ");
-      std::fprintf(stderr, format, args...);
+      std::va_list args;
+      va_start(args, format);
+      std::vfprintf(stderr, format, args);
+      va_end(args);
       std::fputc('\n', stderr);
     }
   }

@@ -32,8 +32,7 @@ class ImageFolderEndToEndTest : public RealDatabaseWindow {
     form->btnSelectImagePath_Click();
   }
   fs::path CreateSqlite(const std::string& sql) {
-    const auto file =
-        environment.WorkDirectory() / (OdbcTestEnvironment::UniqueName("Db") + ".mdb");
+    fs::path file = environment.WorkDirectory() / (OdbcTestEnvironment::UniqueName("Db") + ".mdb");
     sqlite3* raw = nullptr;
     EXPECT_EQ(sqlite3_open(file.string().c_str(), &raw), SQLITE_OK);
     EXPECT_EQ(sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;

@@ -165,7 +165,7 @@ ports::NewFilesOutcome CopyWithFileSizeLimit(ports::FileSystem& real,
     sighandler_t handler;
     ~Restore() {
       EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-      ::signal(SIGXFSZ, handler);
+      EXPECT_NE(::signal(SIGXFSZ, handler), SIG_ERR);
     }
   } restore{old, oldHandler};
   return real.CopyToNewFiles(copies);

@@ -38,7 +38,7 @@ class StandInFailureRecordsTest : public ::testing::TestWithParam<Prelude> {
 
 // SQLGetDiagRec, SQL_DIAG_NUMBER and SQL_DIAG_SQLSTATE of each record agree; returns the records.
 std::vector<DiagnosticRecord> ConsistentRecords(SQLSMALLINT type, SQLHANDLE handle) {
-  const std::vector<DiagnosticRecord> records = AllDiagnostics(type, handle);
+  std::vector<DiagnosticRecord> records = AllDiagnostics(type, handle);
   SQLINTEGER count = -1;
   EXPECT_EQ(SQLGetDiagField(type, handle, 0, SQL_DIAG_NUMBER, &count, 0, nullptr), SQL_SUCCESS);
   EXPECT_EQ(count, static_cast<SQLINTEGER>(records.size()));
@@ -109,7 +109,7 @@ TEST_P(StandInFailureRecordsTest, ReachTheApplicationInUnixOdbcsOrderWhenConnect
   while (
       SQL_SUCCEEDED(SQLError(environment.get(), connection.get(), SQL_NULL_HSTMT, sqlstate.data(),
                              &native_error, message.data(), message.size(), &length))) {
-    through_sqlerror.push_back(reinterpret_cast<const char*>(sqlstate.data()));
+    through_sqlerror.emplace_back(reinterpret_cast<const char*>(sqlstate.data()));
   }
   EXPECT_EQ(through_sqlerror, expected);
 }

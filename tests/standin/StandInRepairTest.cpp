@@ -22,7 +22,8 @@ std::vector<std::string> Contents(const std::string& database) {
       db.Query("SELECT type, name, sql FROM sqlite_schema ORDER BY name");
   for (const std::string& table : db.Query("SELECT name FROM sqlite_schema WHERE type = 'table'")) {
     for (const std::string& row : db.Query("SELECT * FROM \"" + table + "\" ORDER BY rowid")) {
-      lines.push_back(table + ": " + row);
+      lines.push_back(table);
+      lines.back().append(": ").append(row);
     }
   }
   lines.push_back("user_version " + db.Query("PRAGMA user_version").at(0));

@@ -105,6 +105,7 @@ std::vector<DiagnosticRecord> AllDiagnostics(SQLSMALLINT type, SQLHANDLE handle)
 
 std::vector<std::string> Sqlstates(const std::vector<DiagnosticRecord>& records) {
   std::vector<std::string> states;
+  states.reserve(records.size());
   for (const DiagnosticRecord& record : records) {
     states.push_back(record.sqlstate);
   }
@@ -112,7 +113,7 @@ std::vector<std::string> Sqlstates(const std::vector<DiagnosticRecord>& records)
 }
 
 std::string InWindows1252(const std::string& utf8) {
-  const iconv_t converter = ::iconv_open("WINDOWS-1252", "UTF-8");
+  iconv_t converter = ::iconv_open("WINDOWS-1252", "UTF-8");
   if (converter == reinterpret_cast<iconv_t>(-1)) {
     throw std::system_error(errno, std::generic_category(), "iconv_open");
   }
