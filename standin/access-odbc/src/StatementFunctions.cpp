@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "CharacterData.h"
@@ -45,14 +46,20 @@ SQLRETURN Captured(SQLHSTMT statement, SQLRETURN rc, const char* function) {
   return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, rc, function);
 }
 
+// What a statement the stand-in will not hand on to its driver gets instead, executed or prepared.
+std::optional<SQLRETURN> Refusal(SQLHSTMT statement, StatementState& state,
+                                 const std::string& sql) {
+  if (const auto refused = RefuseMemoComparison(statement, state, sql)) {
+    return refused;
+  }
+  return RefuseJetStatement(statement, state, sql);
+}
+
 SQLRETURN ExecuteText(SQLHSTMT statement, StatementState& state, const SQLCHAR* text,
                       SQLINTEGER length) {
   state.ForgetResult();
   const std::string sql = FromApplication(TextArgument(text, length));
-  if (const auto refused = RefuseMemoComparison(statement, state, sql)) {
-    return *refused;
-  }
-  if (const auto refused = RefuseJetStatement(statement, state, sql)) {
+  if (const auto refused = Refusal(statement, state, sql)) {
     return *refused;
   }
   const SQLRETURN converted = ConvertParameters(statement, state);
@@ -69,10 +76,7 @@ SQLRETURN PrepareText(SQLHSTMT statement, StatementState& state, const SQLCHAR* 
                       SQLINTEGER length) {
   state.ForgetResult();
   const std::string sql = FromApplication(TextArgument(text, length));
-  if (const auto refused = RefuseMemoComparison(statement, state, sql)) {
-    return *refused;
-  }
-  if (const auto refused = RefuseJetStatement(statement, state, sql)) {
+  if (const auto refused = Refusal(statement, state, sql)) {
     return *refused;
   }
   return Captured(statement,
@@ -153,6 +157,17 @@ SQLRETURN Bind(SQLHSTMT statement, SQLUSMALLINT number, SQLSMALLINT direction, S
   return OnStatement(statement, [&](StatementState& state) {
     return BindParameter(statement, state, number, direction, c_type, sql_type, column_size, digits,
                          value, size, indicator);
+  });
+}
+
+// SQLColAttribute and its ODBC 2 form, SQLColAttributes, differ only in the SQLite driver's
+// function that answers.
+SQLRETURN StatementColumnAttribute(AttributeCall call, SQLHSTMT statement, SQLUSMALLINT column,
+                                   SQLUSMALLINT field, SQLPOINTER text, SQLSMALLINT size,
+                                   SQLSMALLINT* length, SQLLEN* number) {
+  return OnStatement(statement, [&](StatementState& state) {
+    return ColumnAttribute(call, statement, state, statement, column, field, text, size, length,
+                           number);
   });
 }
 
@@ -260,21 +275,17 @@ extern "C" SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT statement, SQLUSMALLINT col
 extern "C" SQLRETURN SQL_API SQLColAttribute(SQLHSTMT statement, SQLUSMALLINT column,
                                              SQLUSMALLINT field, SQLPOINTER text, SQLSMALLINT size,
                                              SQLSMALLINT* length, SQLLEN* number) {
-  return brivanto::standin::OnStatement(statement, [&](StatementState& state) {
-    return brivanto::standin::ColumnAttribute(brivanto::standin::AttributeCall::kColAttribute,
-                                              statement, state, statement, column, field, text,
-                                              size, length, number);
-  });
+  return brivanto::standin::StatementColumnAttribute(
+      brivanto::standin::AttributeCall::kColAttribute, statement, column, field, text, size, length,
+      number);
 }
 
 extern "C" SQLRETURN SQL_API SQLColAttributes(SQLHSTMT statement, SQLUSMALLINT column,
                                               SQLUSMALLINT field, SQLPOINTER text, SQLSMALLINT size,
                                               SQLSMALLINT* length, SQLLEN* number) {
-  return brivanto::standin::OnStatement(statement, [&](StatementState& state) {
-    return brivanto::standin::ColumnAttribute(brivanto::standin::AttributeCall::kColAttributes,
-                                              statement, state, statement, column, field, text,
-                                              size, length, number);
-  });
+  return brivanto::standin::StatementColumnAttribute(
+      brivanto::standin::AttributeCall::kColAttributes, statement, column, field, text, size,
+      length, number);
 }
 
 extern "C" SQLRETURN SQL_API SQLGetDescField(SQLHDESC descriptor, SQLSMALLINT record,
