@@ -15,8 +15,6 @@ namespace brivanto::app {
 
 inline constexpr const char* kApplicationTitle = "BrivantoRepairDb";
 
-using brivanto::FailureText;
-
 // The one window of the tool, free of any toolkit: its two variables, its load and unload
 // handling and every event handler. The frontend forwards the events of its controls here.
 class frmRepairDb {

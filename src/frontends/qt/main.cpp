@@ -67,7 +67,7 @@ int main(int argc, char* argv[]) {
   } catch (const std::exception& error) {
     // Only setting up the services gets here (no ODBC driver manager, say): the window's own
     // handlers report their failures themselves.
-    ReportStartFailure(app::FailureText(AsFailure(error)));
+    ReportStartFailure(FailureText(AsFailure(error)));
   }
   return app::kExitFailure;
 }

@@ -119,8 +119,8 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   } catch (const std::exception& error) {
     // Only setting up the window or the services gets here: the window's own handlers report
     // their failures themselves.
-    win32::Win32MessageBox().Show(app::FailureText(AsFailure(error)),
-                                  ports::message_box::kIconError, app::kApplicationTitle);
+    win32::Win32MessageBox().Show(FailureText(AsFailure(error)), ports::message_box::kIconError,
+                                  app::kApplicationTitle);
   }
   return app::kExitFailure;
 }
