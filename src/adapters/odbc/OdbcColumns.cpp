@@ -34,6 +34,15 @@ ColumnDescription DescribeColumn(SQLHSTMT statement, SQLUSMALLINT column) {
   }
 }
 
+std::optional<SQLLEN> ColumnNumberAttribute(SQLHSTMT statement, SQLUSMALLINT column,
+                                            SQLUSMALLINT field) {
+  SQLLEN number = 0;
+  if (!SQL_SUCCEEDED(SQLColAttribute(statement, column, field, nullptr, 0, nullptr, &number))) {
+    return std::nullopt;
+  }
+  return number;
+}
+
 std::string ColumnTextAttribute(SQLHSTMT statement, SQLUSMALLINT column, SQLUSMALLINT field) {
   std::vector<SQLCHAR> text(kFirstNameBufferSize);
   for (;;) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "OdbcColumns.h"
 #include "OdbcDiagnostics.h"
@@ -15,6 +16,30 @@ namespace {
 
 // Large enough for almost every field in one call; longer values arrive in further chunks.
 constexpr std::size_t kChunkSize = 4096;
+
+// Jet's longest text is 255 characters and its longest binary 255 bytes, 510 hex digits; the
+// long types and anything wider are read in pieces instead.
+constexpr SQLLEN kWidestBoundValue = 510;
+// Four bytes per character hold any encoding a driver may hand text out in. A driver that
+// describes a column narrower than its values (SQLite does not enforce declared lengths) still
+// fits a kilobyte.
+constexpr SQLLEN kBytesPerCharacter = 4;
+constexpr SQLLEN kSmallestBoundBuffer = 1024;
+
+// The buffer a column is bound with, or nothing when its values are read with SQLGetData.
+std::optional<SQLLEN> BoundBufferSize(SQLHSTMT statement, SQLUSMALLINT column,
+                                      SQLSMALLINT sqlType) {
+  if (sqlType == SQL_LONGVARCHAR || sqlType == SQL_WLONGVARCHAR || sqlType == SQL_LONGVARBINARY ||
+      sqlType == SQL_UNKNOWN_TYPE) {
+    return std::nullopt;
+  }
+  const std::optional<SQLLEN> display =
+      ColumnNumberAttribute(statement, column, SQL_DESC_DISPLAY_SIZE);
+  if (!display || *display <= 0 || *display > kWidestBoundValue) {
+    return std::nullopt;
+  }
+  return std::max(kBytesPerCharacter * *display + 1, kSmallestBoundBuffer);
+}
 
 SQLSMALLINT ResultColumnCount(SQLHSTMT statement) {
   SQLSMALLINT count = 0;
@@ -43,7 +68,7 @@ OdbcRecordset::OdbcRecordset(std::shared_ptr<StatementHandle> statement, SQLHDBC
     Close();
     return;
   }
-  ReadColumnNames(static_cast<SQLUSMALLINT>(columnCount));
+  ReadColumns(static_cast<SQLUSMALLINT>(columnCount));
   current_.resize(columnNames_.size());
   eof_ = !FetchInto(current_);
 }
@@ -145,10 +170,34 @@ std::vector<ports::FieldValue> OdbcRecordset::CurrentValues() const {
   return values;
 }
 
-void OdbcRecordset::ReadColumnNames(SQLUSMALLINT count) {
+void OdbcRecordset::ReadColumns(SQLUSMALLINT count) {
   columnNames_.reserve(count);
+  std::vector<SQLLEN> bufferSizes;
   for (SQLUSMALLINT column = 1; column <= count; ++column) {
-    columnNames_.push_back(DescribeColumn(Statement(), column).name);
+    const ColumnDescription description = DescribeColumn(Statement(), column);
+    columnNames_.push_back(description.name);
+    if (bufferSizes.size() + 1 == column) {
+      if (const auto size = BoundBufferSize(Statement(), column, description.sqlType)) {
+        bufferSizes.push_back(*size);
+      }
+    }
+  }
+  BindLeadingColumns(bufferSizes);
+}
+
+void OdbcRecordset::BindLeadingColumns(const std::vector<SQLLEN>& bufferSizes) {
+  std::size_t total = 0;
+  for (const SQLLEN size : bufferSizes) {
+    boundColumns_.push_back({total, size});
+    total += static_cast<std::size_t>(size);
+  }
+  boundText_.resize(total);
+  boundLengths_.resize(bufferSizes.size());
+  for (std::size_t index = 0; index < boundColumns_.size(); ++index) {
+    const BoundColumn& bound = boundColumns_[index];
+    Check(SQLBindCol(Statement(), static_cast<SQLUSMALLINT>(index + 1), SQL_C_CHAR,
+                     boundText_.data() + bound.offset, bound.size, &boundLengths_[index]),
+          SQL_HANDLE_STMT, Statement(), "SQLBindCol");
   }
 }
 
@@ -163,10 +212,56 @@ bool OdbcRecordset::FetchInto(Row& row) {
   }
   Check(result, SQL_HANDLE_STMT, Statement(), "SQLFetch");
   for (std::size_t column = 0; column < row.size(); ++column) {
-    ReadCell(static_cast<SQLUSMALLINT>(column + 1), row[column]);
+    if (column < boundColumns_.size()) {
+      ReadBoundCell(column, row[column]);
+    } else {
+      ReadCell(static_cast<SQLUSMALLINT>(column + 1), row[column]);
+    }
   }
   ++rowsFetched_;
   return true;
+}
+
+// As with SQLGetData, the reported length is only a bound. The buffer holds the longest value
+// the column is described to have; a driver that let a longer one in (SQLite keeps whatever it
+// is given) filled it and cut the value short, and the whole of it is read again with
+// SQLGetData, which the driver then has to allow for a bound column.
+void OdbcRecordset::ReadBoundCell(std::size_t index, Cell& cell) {
+  const SQLLEN reported = boundLengths_[index];
+  if (reported == SQL_NULL_DATA) {
+    cell.text.clear();
+    cell.isNull = true;
+    return;
+  }
+  const BoundColumn& bound = boundColumns_[index];
+  const char* const text = boundText_.data() + bound.offset;
+  const auto room = static_cast<std::size_t>(bound.size) - 1;
+  const void* end = std::memchr(text, '\0', room);
+  const std::size_t terminated =
+      end == nullptr ? room : static_cast<std::size_t>(static_cast<const char*>(end) - text);
+  if (terminated == room && (reported == SQL_NO_TOTAL || reported > bound.size - 1)) {
+    if (!ReadsBoundColumns()) {
+      throw Failure(failure_codes::kProviderError,
+                    "De waarde van het veld '" + columnNames_[index] +
+                        "' is langer dan het stuurprogramma voor die kolom opgeeft");
+    }
+    ReadCell(static_cast<SQLUSMALLINT>(index + 1), cell);
+    return;
+  }
+  const std::size_t length =
+      reported >= 0 ? std::min(terminated, static_cast<std::size_t>(reported)) : terminated;
+  cell.text.assign(text, length);
+  cell.isNull = false;
+}
+
+bool OdbcRecordset::ReadsBoundColumns() {
+  if (!readsBoundColumns_) {
+    SQLUINTEGER extensions = 0;
+    const SQLRETURN result =
+        SQLGetInfo(connection_, SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr);
+    readsBoundColumns_ = SQL_SUCCEEDED(result) && (extensions & SQL_GD_BOUND) != 0;
+  }
+  return *readsBoundColumns_;
 }
 
 // SQLGetData hands out a long value in pieces; a piece that was cut short fills the buffer but

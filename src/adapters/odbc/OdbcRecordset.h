@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ enum class ResultUpdates { Allowed, Refused };
 // Reads the result of an executed statement row by row. Only the current row is held, so the
 // memory stays bounded however many rows the result has; RecordCount before the end is the one
 // operation that holds the remaining rows.
+//
+// The leading columns whose values have a bounded length are bound, so that a fetch delivers
+// them in one call; the rest are read with SQLGetData, which ODBC allows for unbound columns
+// after the last bound one.
 class OdbcRecordset final : public ports::Recordset {
  public:
   // Positions on the first row. A statement without result columns gives a closed recordset.
@@ -46,10 +51,22 @@ class OdbcRecordset final : public ports::Recordset {
   void RequireCurrentRow() const;
   std::size_t IndexOf(std::string_view name) const;
   std::vector<ports::FieldValue> CurrentValues() const;
-  void ReadColumnNames(SQLUSMALLINT count);
+  void ReadColumns(SQLUSMALLINT count);
+  void BindLeadingColumns(const std::vector<SQLLEN>& bufferSizes);
   bool FetchInto(Row& row);
+  void ReadBoundCell(std::size_t index, Cell& cell);
+  bool ReadsBoundColumns();
   void ReadCell(SQLUSMALLINT column, Cell& cell);
 
+  struct BoundColumn {
+    std::size_t offset = 0;  // into boundText_
+    SQLLEN size = 0;
+  };
+  // Declared before the statement, so that they outlive it: the driver writes into them at
+  // every fetch for as long as the statement lives.
+  std::vector<char> boundText_;
+  std::vector<SQLLEN> boundLengths_;
+  std::vector<BoundColumn> boundColumns_;
   std::shared_ptr<StatementHandle> statement_;
   SQLHDBC connection_;
   ResultUpdates updates_;
@@ -57,6 +74,7 @@ class OdbcRecordset final : public ports::Recordset {
   Row current_;
   std::deque<Row> readAhead_;
   std::vector<char> chunk_;
+  std::optional<bool> readsBoundColumns_;  // SQL_GD_BOUND, asked the first time it matters
   bool eof_ = true;
   bool resultExhausted_ = false;
   std::int64_t rowsFetched_ = 0;

@@ -121,8 +121,8 @@ void ToRegionalFormat(std::string& number, DecimalSeparator separator) {
 }
 
 // Reads the column's value into the statement's own texts and converts it for the application.
-SQLRETURN ReadConverted(SQLHSTMT statement, StatementState& state, SQLUSMALLINT column) {
-  CharacterValue& value = state.character_value;
+SQLRETURN ReadConverted(SQLHSTMT statement, StatementState& state, SQLUSMALLINT column,
+                        CharacterValue& value) {
   value.held = false;
   const SQLRETURN rc = ReadWholeTextInto(statement, column, value.driver_text, value.is_null);
   if (!SQL_SUCCEEDED(rc)) {
@@ -145,15 +145,45 @@ SQLRETURN ReadConverted(SQLHSTMT statement, StatementState& state, SQLUSMALLINT 
   return SQL_SUCCESS;
 }
 
+SQLRETURN RefuseMissingIndicator(SQLHSTMT statement) {
+  return Fail(statement, {Diagnostic{"22002", 0,
+                                     std::string(kMessagePrefix) +
+                                         "Indicator variable required but not supplied."}});
+}
+
 SQLRETURN HandOutNull(SQLHSTMT statement, CharacterValue& value, SQLLEN* indicator) {
   value.finished = true;
   if (indicator == nullptr) {
-    return Fail(statement, {Diagnostic{"22002", 0,
-                                       std::string(kMessagePrefix) +
-                                           "Indicator variable required but not supplied."}});
+    return RefuseMissingIndicator(statement);
   }
   *indicator = SQL_NULL_DATA;
   return SQL_SUCCESS;
+}
+
+SQLRETURN WarnTruncated(SQLHSTMT statement) {
+  return Warn(statement, Diagnostic{"01004", 0,
+                                    std::string(kMessagePrefix) + "String data, right truncated."});
+}
+
+SQLLEN ReportedLength(const CharacterValue& value, std::size_t remaining) {
+  return static_cast<SQLLEN>(value.lengths_doubled ? 2 * remaining : remaining);
+}
+
+// Copies as much of the text as fits, NUL-ended; how much that was.
+std::size_t CopyPiece(std::string_view text, SQLPOINTER buffer, SQLLEN size) {
+  if (buffer == nullptr || size <= 0) {
+    return 0;
+  }
+  const std::size_t piece = std::min(text.size(), static_cast<std::size_t>(size) - 1);
+  std::memcpy(buffer, text.data(), piece);
+  static_cast<char*>(buffer)[piece] = '\0';
+  return piece;
+}
+
+template <typename T>
+T* Shifted(T* address, SQLLEN offset) {
+  return address == nullptr ? nullptr
+                            : reinterpret_cast<T*>(reinterpret_cast<char*>(address) + offset);
 }
 
 SQLRETURN HandOut(SQLHSTMT statement, CharacterValue& value, SQLPOINTER buffer, SQLLEN size,
@@ -166,22 +196,56 @@ SQLRETURN HandOut(SQLHSTMT statement, CharacterValue& value, SQLPOINTER buffer, 
   }
   const std::size_t remaining = value.text.size() - value.handed_out;
   if (indicator != nullptr) {
-    const std::size_t reported = value.lengths_doubled ? 2 * remaining : remaining;
-    *indicator = static_cast<SQLLEN>(reported);
+    *indicator = ReportedLength(value, remaining);
   }
-  const std::size_t room = buffer != nullptr && size > 0 ? static_cast<std::size_t>(size) - 1 : 0;
-  const std::size_t piece = std::min(remaining, room);
-  if (buffer != nullptr && size > 0) {
-    std::memcpy(buffer, value.text.data() + value.handed_out, piece);
-    static_cast<char*>(buffer)[piece] = '\0';
-  }
+  const std::size_t piece =
+      CopyPiece(std::string_view(value.text).substr(value.handed_out), buffer, size);
   value.handed_out += piece;
   if (piece < remaining || buffer == nullptr || size <= 0) {
-    return Warn(
-        statement,
-        Diagnostic{"01004", 0, std::string(kMessagePrefix) + "String data, right truncated."});
+    return WarnTruncated(statement);
   }
   value.finished = true;
+  return SQL_SUCCESS;
+}
+
+// A bound column gets the whole value or its first part, with the length of all of it.
+// The value stays with the binding: SQLGetData of the column hands it out again from its start.
+SQLRETURN FillBinding(SQLHSTMT statement, StatementState& state, CharacterBinding& binding,
+                      SQLLEN offset, bool& truncated) {
+  CharacterValue& value = binding.value;
+  const SQLRETURN read = ReadConverted(statement, state, binding.column, value);
+  if (!SQL_SUCCEEDED(read)) {
+    return read;
+  }
+  SQLLEN* const indicator = Shifted(binding.indicator, offset);
+  if (value.is_null) {
+    if (indicator == nullptr) {
+      return RefuseMissingIndicator(statement);
+    }
+    *indicator = SQL_NULL_DATA;
+    return SQL_SUCCESS;
+  }
+  if (indicator != nullptr) {
+    *indicator = ReportedLength(value, value.text.size());
+  }
+  const std::size_t piece = CopyPiece(value.text, Shifted(binding.buffer, offset), binding.size);
+  truncated = truncated || piece < value.text.size() || binding.size <= 0;
+  return SQL_SUCCESS;
+}
+
+const CharacterBinding* FilledBinding(const StatementState& state, SQLUSMALLINT column) {
+  for (const CharacterBinding& binding : state.character_bindings) {
+    if (binding.column == column && binding.value.held) {
+      return &binding;
+    }
+  }
+  return nullptr;
+}
+
+SQLRETURN Restart(CharacterValue& value, const CharacterValue& filled) {
+  value = filled;
+  value.handed_out = 0;
+  value.finished = false;
   return SQL_SUCCESS;
 }
 
@@ -194,13 +258,27 @@ SQLRETURN GetCharacterData(SQLHSTMT statement, StatementState& state, SQLUSMALLI
         statement,
         {Diagnostic{"HY090", 0, std::string(kMessagePrefix) + "Invalid string or buffer length."}});
   }
-  if (!state.character_value.held || state.character_value.column != column) {
-    const SQLRETURN read = ReadConverted(statement, state, column);
+  CharacterValue& held = state.character_value;
+  if (!held.held || held.column != column) {
+    const CharacterBinding* const bound = FilledBinding(state, column);
+    const SQLRETURN read = bound != nullptr ? Restart(held, bound->value)
+                                            : ReadConverted(statement, state, column, held);
     if (!SQL_SUCCEEDED(read)) {
       return read;
     }
   }
   return HandOut(statement, state.character_value, value, size, indicator);
+}
+
+SQLRETURN FillCharacterBindings(SQLHSTMT statement, StatementState& state, SQLLEN offset) {
+  bool truncated = false;
+  for (CharacterBinding& binding : state.character_bindings) {
+    const SQLRETURN filled = FillBinding(statement, state, binding, offset, truncated);
+    if (!SQL_SUCCEEDED(filled)) {
+      return filled;
+    }
+  }
+  return truncated ? WarnTruncated(statement) : SQL_SUCCESS;
 }
 
 }  // namespace brivanto::standin

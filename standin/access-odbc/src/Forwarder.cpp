@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "BoundColumns.h"
 #include "CodePage.h"
 #include "Connect.h"
 #include "DriverCalls.h"
@@ -55,10 +56,72 @@ SQLRETURN OnFetch(const char* name, Member<Function> function, SQLHSTMT statemen
   const auto state = GetStatements().Find(statement);
   if (state) {
     state->ForgetValue();
+    state->ForgetBoundValues();
   }
   const DriverScope scope(state ? state->driver : nullptr);
   return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement,
                               Call(CurrentDriver().*function, statement, rest...), name);
+}
+
+// The statement's character bindings are filled after the driver fetched into its own.
+template <SQLINTEGER RowsetAttribute, typename Function, typename... Rest>
+SQLRETURN FetchRows(const char* name, Member<Function> function, SQLHSTMT statement, Rest... rest) {
+  GetPendingDiagnostics().Clear(statement);
+  StatementState* const state = GetStatements().Find(statement);
+  if (state) {
+    state->ForgetValue();
+    state->ForgetBoundValues();
+  }
+  const DriverScope scope(state ? state->driver : nullptr);
+  const bool fills = state != nullptr && !state->character_bindings.empty();
+  if (fills) {
+    const SQLRETURN refused = CheckRowsetForBindings(statement, RowsetAttribute);
+    if (refused != SQL_SUCCESS) {
+      return refused;
+    }
+  }
+  const SQLRETURN fetched =
+      CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement,
+                           Call(CurrentDriver().*function, statement, rest...), name);
+  if (!fills) {
+    return fetched;
+  }
+  try {
+    return FillAfterFetch(statement, *state, fetched);
+  } catch (const std::bad_alloc&) {
+    return Fail(statement,
+                {Diagnostic{"HY001", 0, std::string(kMessagePrefix) + "Memory allocation error."}});
+  }
+}
+
+template <typename Function, typename... Rest>
+SQLRETURN OnRowFetch(const char* name, Member<Function> function, SQLHSTMT statement,
+                     Rest... rest) {
+  return FetchRows<SQL_ATTR_ROW_ARRAY_SIZE>(name, function, statement, rest...);
+}
+
+template <typename Function, typename... Rest>
+SQLRETURN OnExtendedFetch(const char* name, Member<Function> function, SQLHSTMT statement,
+                          Rest... rest) {
+  return FetchRows<SQL_ROWSET_SIZE>(name, function, statement, rest...);
+}
+
+template <typename Function>
+SQLRETURN OnBind(const char* name, Member<Function> function, SQLHSTMT statement,
+                 SQLUSMALLINT column, SQLSMALLINT type, SQLPOINTER value, SQLLEN size,
+                 SQLLEN* indicator) {
+  StatementState* const state = GetStatements().Find(statement);
+  if (state == nullptr) {
+    return OnStatement(name, function, statement, column, type, value, size, indicator);
+  }
+  GetPendingDiagnostics().Clear(statement);
+  const DriverScope scope(state->driver);
+  try {
+    return BindColumn(statement, *state, column, type, value, size, indicator);
+  } catch (const std::bad_alloc&) {
+    return Fail(statement,
+                {Diagnostic{"HY001", 0, std::string(kMessagePrefix) + "Memory allocation error."}});
+  }
 }
 
 template <typename Function, typename... Rest>

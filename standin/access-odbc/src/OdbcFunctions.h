@@ -16,11 +16,12 @@
 // Forwarder.cpp): the handle's diagnostics are cleared before and copied from the SQLite driver
 // after. OnFetch also forgets what the stand-in held of the statement's current row, and OnCursor
 // that and what it worked out about the result columns: such calls move to another row or
-// another result set.
+// another result set. OnRowFetch and OnExtendedFetch fetch as OnFetch does and then fill the
+// character columns the stand-in keeps bound itself, which OnBind binds (BoundColumns.h).
 #define BRIVANTO_FORWARDED_FUNCTIONS(X) \
   X(OnEnvironment, SQLAllocConnect, SQL_API_SQLALLOCCONNECT, (SQLHENV env, SQLHDBC* dbc), (env, dbc)) \
   X(OnEnvironment, SQLAllocEnv, SQL_API_SQLALLOCENV, (SQLHENV* env), (env)) \
-  X(OnStatement, SQLBindCol, SQL_API_SQLBINDCOL, \
+  X(OnBind, SQLBindCol, SQL_API_SQLBINDCOL, \
     (SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT type, SQLPOINTER value, SQLLEN size, \
      SQLLEN* indicator), \
     (stmt, column, type, value, size, indicator)) \
@@ -46,12 +47,12 @@
     (SQLHSTMT stmt, SQLUSMALLINT number, SQLSMALLINT* type, SQLULEN* size, SQLSMALLINT* digits, \
      SQLSMALLINT* nullable), \
     (stmt, number, type, size, digits, nullable)) \
-  X(OnFetch, SQLExtendedFetch, SQL_API_SQLEXTENDEDFETCH, \
+  X(OnExtendedFetch, SQLExtendedFetch, SQL_API_SQLEXTENDEDFETCH, \
     (SQLHSTMT stmt, SQLUSMALLINT orientation, SQLLEN offset, SQLULEN* rows, \
      SQLUSMALLINT* statuses), \
     (stmt, orientation, offset, rows, statuses)) \
-  X(OnFetch, SQLFetch, SQL_API_SQLFETCH, (SQLHSTMT stmt), (stmt)) \
-  X(OnFetch, SQLFetchScroll, SQL_API_SQLFETCHSCROLL, \
+  X(OnRowFetch, SQLFetch, SQL_API_SQLFETCH, (SQLHSTMT stmt), (stmt)) \
+  X(OnRowFetch, SQLFetchScroll, SQL_API_SQLFETCHSCROLL, \
     (SQLHSTMT stmt, SQLSMALLINT orientation, SQLLEN offset), (stmt, orientation, offset)) \
   X(OnCursor, SQLForeignKeys, SQL_API_SQLFOREIGNKEYS, \
     (SQLHSTMT stmt, SQLCHAR* pk_catalog, SQLSMALLINT pk_catalog_length, SQLCHAR* pk_schema, \

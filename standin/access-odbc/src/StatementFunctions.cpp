@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "BoundColumns.h"
 #include "CharacterData.h"
 #include "CodePage.h"
 #include "Columns.h"
@@ -93,6 +94,8 @@ SQLRETURN FreeStatement(SQLHSTMT statement, StatementState& state, SQLUSMALLINT 
   }
   if (option == SQL_CLOSE) {
     state.ForgetResult();
+  } else if (option == SQL_UNBIND && SQL_SUCCEEDED(rc)) {
+    ForgetBindings(state);
   } else if (option == SQL_RESET_PARAMS) {
     state.character_parameters.clear();
     state.converted_parameters.clear();

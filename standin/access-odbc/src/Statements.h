@@ -68,6 +68,18 @@ struct CharacterParameter {
   SQLLEN* indicator = nullptr;
 };
 
+// An SQL_C_CHAR buffer the application bound to a result column. The stand-in fills it after each
+// fetch as SQLGetData would, because the SQLite driver's own text is in neither the application's
+// code page nor its number format. The value of the current row is kept (held) for SQLGetData of
+// the column, which the SQLite driver would answer with SQL_NO_DATA once it was read.
+struct CharacterBinding {
+  SQLUSMALLINT column = 0;
+  SQLPOINTER buffer = nullptr;
+  SQLLEN size = 0;
+  SQLLEN* indicator = nullptr;
+  CharacterValue value;
+};
+
 struct ConvertedParameter {
   std::string text;
   SQLLEN length = 0;
@@ -93,15 +105,25 @@ struct StatementState {
   // Kept from one execution until the next: the SQLite driver may read them until then.
   std::map<SQLUSMALLINT, ConvertedParameter> converted_parameters;
   std::array<DescriptorTag, 4> descriptors;
+  std::vector<CharacterBinding> character_bindings;  // by column number
+  // Columns the application bound in another C type, which the SQLite driver fills itself.
+  std::vector<SQLUSMALLINT> driver_bindings;
 
   // What the current result set held; an execution, a catalog function or a close replaces it.
   void ForgetResult() {
     ForgetValue();
+    ForgetBoundValues();
     value_format.reset();
     columns.reset();
   }
   // A fetch, or a read of another column or type, ends the value being handed out.
   void ForgetValue() { character_value.held = false; }
+  // A fetch or a new result set: the values of the row the bindings were filled with are gone.
+  void ForgetBoundValues() {
+    for (CharacterBinding& binding : character_bindings) {
+      binding.value.held = false;
+    }
+  }
   const DescriptorTag* Descriptor(SQLINTEGER attribute) const;
 };
 

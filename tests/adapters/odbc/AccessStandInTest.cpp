@@ -67,5 +67,33 @@ TEST_F(AccessStandInTest, ParametersAndUpdateFieldWriteThrough) {
   EXPECT_EQ(rows[2].value, "O'Brien ë");
 }
 
+// Short columns before the first memo are bound, the rest read piece by piece; a short column
+// that holds more than its declared length (SQLite keeps whatever it is given) is read again.
+TEST_F(AccessStandInTest, EveryColumnArrivesWholeWhereverTheMemosStand) {
+  const std::string memo(5000, 'm');
+  const std::string overlong = std::string(3000, 't') + "ë";
+  connection_->Execute("CREATE TABLE tblMixed (t text(20), m memo, n integer, d double)");
+  connection_->ExecuteWithParameters("INSERT INTO tblMixed VALUES (?, ?, 7, 2.5)",
+                                     {overlong, memo});
+  connection_->Execute("INSERT INTO tblMixed VALUES ('kort', NULL, NULL, -1.5)");
+  const std::vector<std::vector<ports::FieldValue>> expected = {
+      {overlong, memo, "7", "2,5"}, {"kort", std::nullopt, std::nullopt, "-1,5"}};
+  for (const char* columns : {"t, m, n, d", "m, t, n, d", "n, d, t, m"}) {
+    SCOPED_TRACE(columns);
+    const std::string order(columns);
+    const auto recordset =
+        connection_->OpenRecordset("SELECT " + order + " FROM tblMixed ORDER BY d DESC",
+                                   ports::CursorType::ForwardOnly, ports::LockType::ReadOnly);
+    for (const auto& row : expected) {
+      ASSERT_FALSE(recordset->Eof());
+      for (const char name : {'t', 'm', 'n', 'd'}) {
+        EXPECT_EQ(recordset->Field(std::string(1, name)), row[std::string("tmnd").find(name)]);
+      }
+      recordset->MoveNext();
+    }
+    EXPECT_TRUE(recordset->Eof());
+  }
+}
+
 }  // namespace
 }  // namespace brivanto::odbc
