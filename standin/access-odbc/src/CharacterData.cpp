@@ -120,14 +120,9 @@ void ToRegionalFormat(std::string& number, DecimalSeparator separator) {
   }
 }
 
-// Reads the column's value into the statement's own texts and converts it for the application.
-SQLRETURN ReadConverted(SQLHSTMT statement, StatementState& state, SQLUSMALLINT column,
-                        CharacterValue& value) {
-  value.held = false;
-  const SQLRETURN rc = ReadWholeTextInto(statement, column, value.driver_text, value.is_null);
-  if (!SQL_SUCCEEDED(rc)) {
-    return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, rc, "SQLGetData");
-  }
+// Converts the driver's text of the column's value, already in `value`, for the application.
+void ConvertForApplication(SQLHSTMT statement, StatementState& state, SQLUSMALLINT column,
+                           CharacterValue& value) {
   if (!state.value_format) {
     state.value_format.emplace(ValueFormat{ValueSwitchesSetting(), {}});
   }
@@ -142,6 +137,33 @@ SQLRETURN ReadConverted(SQLHSTMT statement, StatementState& state, SQLUSMALLINT 
   value.lengths_doubled = switches.long_text_length == LongTextLength::kDoubled &&
                           CharacterCount(value.text, switches.code_page) > kLongestExactlyMeasured;
   value.held = true;
+}
+
+// Reads the column's value into the statement's own texts and converts it for the application.
+SQLRETURN ReadConverted(SQLHSTMT statement, StatementState& state, SQLUSMALLINT column,
+                        CharacterValue& value) {
+  value.held = false;
+  const SQLRETURN rc = ReadWholeTextInto(statement, column, value.driver_text, value.is_null);
+  if (!SQL_SUCCEEDED(rc)) {
+    return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, rc, "SQLGetData");
+  }
+  ConvertForApplication(statement, state, column, value);
+  return SQL_SUCCESS;
+}
+
+// What the driver fetched into the binding's own buffer, unless it did not fit: that is read
+// again whole, which the SQLite driver allows for a bound column.
+SQLRETURN ReadFetched(SQLHSTMT statement, StatementState& state, CharacterBinding& binding) {
+  CharacterValue& value = binding.value;
+  const DriverBuffer& fetched = *binding.at_driver;
+  const auto room = static_cast<SQLLEN>(fetched.text.size()) - 1;
+  if (fetched.length == SQL_NO_TOTAL || fetched.length > room) {
+    return ReadConverted(statement, state, binding.column, value);
+  }
+  value.is_null = fetched.length == SQL_NULL_DATA;
+  value.driver_text.assign(fetched.text.data(),
+                           value.is_null ? 0 : static_cast<std::size_t>(fetched.length));
+  ConvertForApplication(statement, state, binding.column, value);
   return SQL_SUCCESS;
 }
 
@@ -213,7 +235,8 @@ SQLRETURN HandOut(SQLHSTMT statement, CharacterValue& value, SQLPOINTER buffer, 
 SQLRETURN FillBinding(SQLHSTMT statement, StatementState& state, CharacterBinding& binding,
                       SQLLEN offset, bool& truncated) {
   CharacterValue& value = binding.value;
-  const SQLRETURN read = ReadConverted(statement, state, binding.column, value);
+  const SQLRETURN read = binding.at_driver ? ReadFetched(statement, state, binding)
+                                           : ReadConverted(statement, state, binding.column, value);
   if (!SQL_SUCCEEDED(read)) {
     return read;
   }

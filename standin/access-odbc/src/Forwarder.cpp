@@ -74,10 +74,11 @@ SQLRETURN FetchRows(const char* name, Member<Function> function, SQLHSTMT statem
   }
   const DriverScope scope(state ? state->driver : nullptr);
   const bool fills = state != nullptr && !state->character_bindings.empty();
+  SQLLEN offset = 0;
   if (fills) {
-    const SQLRETURN refused = CheckRowsetForBindings(statement, RowsetAttribute);
-    if (refused != SQL_SUCCESS) {
-      return refused;
+    const SQLRETURN prepared = PrepareFetchIntoBindings(statement, *state, RowsetAttribute, offset);
+    if (prepared != SQL_SUCCESS) {
+      return prepared;
     }
   }
   const SQLRETURN fetched =
@@ -87,7 +88,7 @@ SQLRETURN FetchRows(const char* name, Member<Function> function, SQLHSTMT statem
     return fetched;
   }
   try {
-    return FillAfterFetch(statement, *state, fetched);
+    return FillAfterFetch(statement, *state, fetched, offset);
   } catch (const std::bad_alloc&) {
     return Fail(statement,
                 {Diagnostic{"HY001", 0, std::string(kMessagePrefix) + "Memory allocation error."}});

@@ -72,12 +72,22 @@ struct CharacterParameter {
 // fetch as SQLGetData would, because the SQLite driver's own text is in neither the application's
 // code page nor its number format. The value of the current row is kept (held) for SQLGetData of
 // the column, which the SQLite driver would answer with SQL_NO_DATA once it was read.
+//
+// Where the SQLite driver serves the statement, it fetches the value into a buffer of the
+// stand-in's own (at_driver), which spares a call of its SQLGetData per value.
+struct DriverBuffer {
+  std::vector<char> text;
+  SQLLEN length = 0;
+};
+
 struct CharacterBinding {
   SQLUSMALLINT column = 0;
   SQLPOINTER buffer = nullptr;
   SQLLEN size = 0;
   SQLLEN* indicator = nullptr;
   CharacterValue value;
+  // Held apart, so that its address survives the bindings being moved about.
+  std::unique_ptr<DriverBuffer> at_driver;
 };
 
 struct ConvertedParameter {
