@@ -20,9 +20,9 @@ constexpr std::size_t kChunkSize = 4096;
 // Jet's longest text is 255 characters and its longest binary 255 bytes, 510 hex digits; the
 // long types and anything wider are read in pieces instead.
 constexpr SQLLEN kWidestBoundValue = 510;
-// Four bytes per character hold any encoding a driver may hand text out in. A driver that
-// describes a column narrower than its values (SQLite does not enforce declared lengths) still
-// fits a kilobyte.
+// Four bytes per character hold any encoding a driver may hand text out in. Every column gets a
+// kilobyte at least, as a column may hold more than its description says (SQLite does not
+// enforce declared lengths); a value that still does not fit is read again.
 constexpr SQLLEN kBytesPerCharacter = 4;
 constexpr SQLLEN kSmallestBoundBuffer = 1024;
 

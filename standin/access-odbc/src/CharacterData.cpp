@@ -220,8 +220,8 @@ SQLRETURN HandOut(SQLHSTMT statement, CharacterValue& value, SQLPOINTER buffer, 
   if (indicator != nullptr) {
     *indicator = ReportedLength(value, remaining);
   }
-  const std::size_t piece =
-      CopyPiece(std::string_view(value.text).substr(value.handed_out), buffer, size);
+  const std::string_view text = value.text;
+  const std::size_t piece = CopyPiece(text.substr(value.handed_out), buffer, size);
   value.handed_out += piece;
   if (piece < remaining || buffer == nullptr || size <= 0) {
     return WarnTruncated(statement);
