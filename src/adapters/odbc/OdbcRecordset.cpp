@@ -25,6 +25,9 @@ constexpr SQLLEN kWidestBoundValue = 510;
 // enforce declared lengths); a value that still does not fit is read again.
 constexpr SQLLEN kBytesPerCharacter = 4;
 constexpr SQLLEN kSmallestBoundBuffer = 1024;
+// A rowset saves a trip through the driver manager per row; more rows than this save little.
+constexpr SQLULEN kLargestRowset = 64;
+constexpr std::size_t kRowsetBytes = 256 * 1024;
 
 // The buffer a column is bound with, or nothing when its values are read with SQLGetData.
 std::optional<SQLLEN> BoundBufferSize(SQLHSTMT statement, SQLUSMALLINT column,
@@ -182,59 +185,146 @@ void OdbcRecordset::ReadColumns(SQLUSMALLINT count) {
       }
     }
   }
-  BindLeadingColumns(bufferSizes);
+  BindLeadingColumns(bufferSizes, bufferSizes.size() == count);
 }
 
-void OdbcRecordset::BindLeadingColumns(const std::vector<SQLLEN>& bufferSizes) {
+// Column-wise: each column's values of the rowset lie one after the other.
+void OdbcRecordset::BindLeadingColumns(const std::vector<SQLLEN>& bufferSizes, bool everyColumn) {
+  std::size_t rowBytes = 0;
+  for (const SQLLEN size : bufferSizes) {
+    rowBytes += static_cast<std::size_t>(size);
+  }
+  // An unbound column is read with SQLGetData, which needs the cursor on that very row.
+  if (everyColumn && rowBytes > 0) {
+    rowsetSize_ = RequestRowset(std::clamp<SQLULEN>(kRowsetBytes / rowBytes, 1, kLargestRowset));
+  }
   std::size_t total = 0;
   for (const SQLLEN size : bufferSizes) {
     boundColumns_.push_back({total, size});
-    total += static_cast<std::size_t>(size);
+    total += static_cast<std::size_t>(size) * rowsetSize_;
   }
   boundText_.resize(total);
-  boundLengths_.resize(bufferSizes.size());
+  boundLengths_.resize(bufferSizes.size() * rowsetSize_);
   for (std::size_t index = 0; index < boundColumns_.size(); ++index) {
     const BoundColumn& bound = boundColumns_[index];
     Check(SQLBindCol(Statement(), static_cast<SQLUSMALLINT>(index + 1), SQL_C_CHAR,
-                     boundText_.data() + bound.offset, bound.size, &boundLengths_[index]),
+                     boundText_.data() + bound.offset, bound.size,
+                     &boundLengths_[index * rowsetSize_]),
           SQL_HANDLE_STMT, Statement(), "SQLBindCol");
   }
 }
 
-bool OdbcRecordset::FetchInto(Row& row) {
-  if (resultExhausted_) {
-    return false;
+// The size the driver agreed to, with where it says how many rows it fetched and how each went;
+// one row when it would not say, so that no row goes unseen.
+SQLULEN OdbcRecordset::RequestRowset(SQLULEN rows) {
+  SQLULEN granted = 1;
+  const SQLRETURN requested =
+      SQLSetStmtAttr(Statement(), SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0);
+  if (requested == SQL_SUCCESS) {
+    granted = rows;
+  } else if (requested == SQL_SUCCESS_WITH_INFO &&
+             !SQL_SUCCEEDED(
+                 SQLGetStmtAttr(Statement(), SQL_ATTR_ROW_ARRAY_SIZE, &granted, 0, nullptr))) {
+    granted = 1;
   }
+  if (granted <= 1) {
+    return 1;
+  }
+  rowStatuses_.resize(granted);
+  if (SQL_SUCCEEDED(
+          SQLSetStmtAttr(Statement(), SQL_ATTR_ROWS_FETCHED_PTR, &rowsFetchedInRowset_, 0)) &&
+      SQL_SUCCEEDED(SQLSetStmtAttr(Statement(), SQL_ATTR_ROW_STATUS_PTR, rowStatuses_.data(), 0))) {
+    return granted;
+  }
+  rowStatuses_.clear();
+  // Back to single rows; should the driver refuse even that, the first fetch reports it.
+  static_cast<void>(
+      SQLSetStmtAttr(Statement(), SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0));
+  static_cast<void>(SQLSetStmtAttr(Statement(), SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0));
+  return 1;
+}
+
+bool OdbcRecordset::FetchInto(Row& row) {
+  for (;;) {
+    while (nextInRowset_ < rowsInRowset_) {
+      const SQLULEN index = nextInRowset_++;
+      if (!TakeFetchedRow(index)) {
+        continue;
+      }
+      for (std::size_t column = 0; column < row.size(); ++column) {
+        if (column < boundColumns_.size()) {
+          ReadBoundCell(column, index, row[column]);
+        } else {
+          ReadCell(static_cast<SQLUSMALLINT>(column + 1), row[column]);
+        }
+      }
+      ++rowsFetched_;
+      return true;
+    }
+    if (resultExhausted_ || !FetchRowset()) {
+      resultExhausted_ = true;
+      return false;
+    }
+  }
+}
+
+bool OdbcRecordset::FetchRowset() {
+  constexpr SQLULEN kUnreported = std::numeric_limits<SQLULEN>::max();
+  rowsFetchedInRowset_ = kUnreported;
   const SQLRETURN result = SQLFetch(Statement());
   if (result == SQL_NO_DATA) {
-    resultExhausted_ = true;
     return false;
   }
   Check(result, SQL_HANDLE_STMT, Statement(), "SQLFetch");
-  for (std::size_t column = 0; column < row.size(); ++column) {
-    if (column < boundColumns_.size()) {
-      ReadBoundCell(column, row[column]);
-    } else {
-      ReadCell(static_cast<SQLUSMALLINT>(column + 1), row[column]);
+  rowsInRowset_ = rowsetSize_ == 1 ? 1 : rowsFetchedInRowset_;
+  nextInRowset_ = 0;
+  if (rowsInRowset_ == kUnreported || rowsInRowset_ > rowsetSize_) {
+    throw Failure(failure_codes::kProviderError,
+                  "Het stuurprogramma meldt niet hoeveel rijen het heeft opgehaald");
+  }
+  // A row that failed ends the listing with the driver's account of it, read while it lasts.
+  for (SQLULEN index = 0; index < rowsInRowset_ && !rowStatuses_.empty(); ++index) {
+    if (rowStatuses_[index] == SQL_ROW_ERROR) {
+      rowFailure_ = DiagnosticFailure(SQL_HANDLE_STMT, Statement(), SQL_ERROR, "SQLFetch");
+      break;
     }
   }
-  ++rowsFetched_;
   return true;
+}
+
+// Rows a keyset cursor finds deleted, or that the rowset did not fill, are passed over.
+bool OdbcRecordset::TakeFetchedRow(SQLULEN index) {
+  if (rowStatuses_.empty()) {
+    return true;
+  }
+  switch (rowStatuses_[index]) {
+    case SQL_ROW_ERROR:
+      rowsInRowset_ = 0;
+      resultExhausted_ = true;
+      throw rowFailure_.value_or(
+          Failure(failure_codes::kProviderError, "Het stuurprogramma kon een rij niet lezen"));
+    case SQL_ROW_DELETED:
+    case SQL_ROW_NOROW:
+      return false;
+    default:
+      return true;
+  }
 }
 
 // As with SQLGetData, the reported length is only a bound. The buffer holds the longest value
 // the column is described to have; a driver that let a longer one in (SQLite keeps whatever it
 // is given) filled it and cut the value short, and the whole of it is read again with
 // SQLGetData, which the driver then has to allow for a bound column.
-void OdbcRecordset::ReadBoundCell(std::size_t index, Cell& cell) {
-  const SQLLEN reported = boundLengths_[index];
+void OdbcRecordset::ReadBoundCell(std::size_t index, SQLULEN row, Cell& cell) {
+  const SQLLEN reported = boundLengths_[index * rowsetSize_ + row];
   if (reported == SQL_NULL_DATA) {
     cell.text.clear();
     cell.isNull = true;
     return;
   }
   const BoundColumn& bound = boundColumns_[index];
-  const char* const text = boundText_.data() + bound.offset;
+  const char* const text =
+      boundText_.data() + bound.offset + row * static_cast<std::size_t>(bound.size);
   const auto room = static_cast<std::size_t>(bound.size) - 1;
   const void* end = std::memchr(text, '\0', room);
   const std::size_t terminated =
@@ -244,6 +334,12 @@ void OdbcRecordset::ReadBoundCell(std::size_t index, Cell& cell) {
       throw Failure(failure_codes::kProviderError,
                     "De waarde van het veld '" + columnNames_[index] +
                         "' is langer dan het stuurprogramma voor die kolom opgeeft");
+    }
+    // Within a rowset, SQLGetData reads the row the cursor is positioned on.
+    if (rowsetSize_ > 1) {
+      Check(SQLSetPos(Statement(), static_cast<SQLSETPOSIROW>(row + 1), SQL_POSITION,
+                      SQL_LOCK_NO_CHANGE),
+            SQL_HANDLE_STMT, Statement(), "SQLSetPos");
     }
     ReadCell(static_cast<SQLUSMALLINT>(index + 1), cell);
     return;

@@ -20,13 +20,17 @@ enum class ResultUpdates { Allowed, Refused };
 //
 // The leading columns whose values have a bounded length are bound, so that a fetch delivers
 // them in one call; the rest are read with SQLGetData, which ODBC allows for unbound columns
-// after the last bound one.
+// after the last bound one. When every column is bound, a fetch asks for a rowset of several
+// rows, and they are handed out one by one.
 class OdbcRecordset final : public ports::Recordset {
  public:
   // Positions on the first row. A statement without result columns gives a closed recordset.
   // `connection` is the one `statement` belongs to; updates go through it.
   OdbcRecordset(std::shared_ptr<StatementHandle> statement, SQLHDBC connection,
                 ResultUpdates updates);
+  // The driver holds the addresses of its buffers.
+  OdbcRecordset(const OdbcRecordset&) = delete;
+  OdbcRecordset& operator=(const OdbcRecordset&) = delete;
 
   bool IsOpen() const override;
   bool Eof() const override;
@@ -52,14 +56,17 @@ class OdbcRecordset final : public ports::Recordset {
   std::size_t IndexOf(std::string_view name) const;
   std::vector<ports::FieldValue> CurrentValues() const;
   void ReadColumns(SQLUSMALLINT count);
-  void BindLeadingColumns(const std::vector<SQLLEN>& bufferSizes);
+  void BindLeadingColumns(const std::vector<SQLLEN>& bufferSizes, bool everyColumn);
+  SQLULEN RequestRowset(SQLULEN rows);
   bool FetchInto(Row& row);
-  void ReadBoundCell(std::size_t index, Cell& cell);
+  bool FetchRowset();
+  bool TakeFetchedRow(SQLULEN index);
+  void ReadBoundCell(std::size_t index, SQLULEN row, Cell& cell);
   bool ReadsBoundColumns();
   void ReadCell(SQLUSMALLINT column, Cell& cell);
 
   struct BoundColumn {
-    std::size_t offset = 0;  // into boundText_
+    std::size_t offset = 0;  // into boundText_, of the first row's value; the others follow
     SQLLEN size = 0;
   };
   // Declared before the statement, so that they outlive it: the driver writes into them at
@@ -67,6 +74,8 @@ class OdbcRecordset final : public ports::Recordset {
   std::vector<char> boundText_;
   std::vector<SQLLEN> boundLengths_;
   std::vector<BoundColumn> boundColumns_;
+  std::vector<SQLUSMALLINT> rowStatuses_;
+  SQLULEN rowsFetchedInRowset_ = 0;
   std::shared_ptr<StatementHandle> statement_;
   SQLHDBC connection_;
   ResultUpdates updates_;
@@ -74,7 +83,12 @@ class OdbcRecordset final : public ports::Recordset {
   Row current_;
   std::deque<Row> readAhead_;
   std::vector<char> chunk_;
-  std::optional<bool> readsBoundColumns_;  // SQL_GD_BOUND, asked the first time it matters
+  std::optional<bool> readsBoundColumns_;
+  std::optional<Failure> rowFailure_;  // of the row in the rowset that could not be fetched  //
+                                       // SQL_GD_BOUND, asked the first time it matters
+  SQLULEN rowsetSize_ = 1;
+  SQLULEN rowsInRowset_ = 0;  // fetched and not yet handed out: from nextInRowset_ on
+  SQLULEN nextInRowset_ = 0;
   bool eof_ = true;
   bool resultExhausted_ = false;
   std::int64_t rowsFetched_ = 0;

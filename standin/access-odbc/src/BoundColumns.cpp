@@ -143,26 +143,131 @@ void ForgetBindings(StatementState& state) {
   state.driver_bindings.clear();
 }
 
-SQLRETURN PrepareFetchIntoBindings(SQLHSTMT statement, StatementState& state,
-                                   SQLINTEGER rowset_attribute, SQLLEN& offset) {
-  if (StatementAttribute<SQLULEN>(statement, rowset_attribute, 1) > 1) {
-    return Fail(statement,
-                {Diagnostic{"HYC00", 0,
-                            std::string(kMessagePrefix) + "Optional feature not implemented."}});
-  }
+namespace {
+
+SQLRETURN RefuseOptionalFeature(SQLHSTMT statement) {
+  return Fail(
+      statement,
+      {Diagnostic{"HYC00", 0, std::string(kMessagePrefix) + "Optional feature not implemented."}});
+}
+
+SQLRETURN SetRowArraySize(SQLHSTMT statement, SQLULEN rows) {
+  return Call(CurrentDriver().SQLSetStmtAttr, statement, SQLINTEGER{SQL_ATTR_ROW_ARRAY_SIZE},
+              reinterpret_cast<SQLPOINTER>(rows), SQLINTEGER{0});
+}
+
+// A bind offset moves every buffer the driver writes, the stand-in's own as well.
+SQLRETURN BindOffset(SQLHSTMT statement, StatementState& state, SQLLEN& offset) {
   auto* const offset_pointer = StatementAttribute<SQLLEN*>(statement, SQL_ATTR_ROW_BIND_OFFSET_PTR,
                                                            static_cast<SQLLEN*>(nullptr));
   offset = offset_pointer != nullptr ? *offset_pointer : 0;
   return offset != 0 ? StopFetchingIntoOwnBuffers(statement, state) : SQLRETURN{SQL_SUCCESS};
 }
 
-SQLRETURN FillAfterFetch(SQLHSTMT statement, StatementState& state, SQLRETURN fetched,
-                         SQLLEN offset) {
-  if (!SQL_SUCCEEDED(fetched) || state.character_bindings.empty()) {
+SQLRETURN FillRow(SQLHSTMT statement, StatementState& state, SQLRETURN fetched,
+                  const RowAddressing& addressing, bool in_rowset, bool& truncated) {
+  if (!SQL_SUCCEEDED(fetched)) {
     return fetched;
   }
-  const SQLRETURN filled = FillCharacterBindings(statement, state, offset);
+  const SQLRETURN filled =
+      FillCharacterBindings(statement, state, addressing, in_rowset, truncated);
   return filled == SQL_SUCCESS ? fetched : filled;
+}
+
+void ReportRowset(SQLHSTMT statement, SQLULEN rows, const std::vector<SQLUSMALLINT>& statuses) {
+  if (auto* const fetched = StatementAttribute<SQLULEN*>(statement, SQL_ATTR_ROWS_FETCHED_PTR,
+                                                         static_cast<SQLULEN*>(nullptr))) {
+    *fetched = rows;
+  }
+  if (auto* const status = StatementAttribute<SQLUSMALLINT*>(statement, SQL_ATTR_ROW_STATUS_PTR,
+                                                             static_cast<SQLUSMALLINT*>(nullptr))) {
+    std::copy(statuses.begin(), statuses.end(), status);
+  }
+}
+
+// The driver is asked for one row at a time while the application's rowset size is set aside.
+SQLRETURN FetchRowset(SQLHSTMT statement, StatementState& state, SQLULEN rows,
+                      const RowAddressing& layout) {
+  SQLRETURN rc = SetRowArraySize(statement, 1);
+  if (!SQL_SUCCEEDED(rc)) {
+    return Captured(statement, rc, "SQLSetStmtAttr");
+  }
+  std::vector<SQLUSMALLINT> statuses(rows, SQL_ROW_NOROW);
+  SQLULEN fetched = 0;
+  bool truncated = false;
+  SQLRETURN failed = SQL_SUCCESS;
+  for (; fetched < rows; ++fetched) {
+    RowAddressing addressing = layout;
+    addressing.row = fetched;
+    bool row_truncated = false;
+    const SQLRETURN one =
+        FillRow(statement, state,
+                Captured(statement, Call(CurrentDriver().SQLFetch, statement), "SQLFetch"),
+                addressing, true, row_truncated);
+    if (one == SQL_NO_DATA || !SQL_SUCCEEDED(one)) {
+      failed = one;
+      break;
+    }
+    statuses[fetched] = row_truncated ? SQL_ROW_SUCCESS_WITH_INFO : SQL_ROW_SUCCESS;
+    truncated = truncated || row_truncated;
+  }
+  rc = SetRowArraySize(statement, rows);
+  if (!SQL_SUCCEEDED(rc)) {
+    return Captured(statement, rc, "SQLSetStmtAttr");
+  }
+  // A failure in a later row ends the rowset there, with that row in it as the failed one.
+  if (failed != SQL_SUCCESS && failed != SQL_NO_DATA && fetched > 0) {
+    statuses[fetched++] = SQL_ROW_ERROR;
+  }
+  ReportRowset(statement, fetched, statuses);
+  state.rowset = FetchedRowset{fetched, 0};
+  if (fetched == 0) {
+    return failed == SQL_SUCCESS ? SQLRETURN{SQL_NO_DATA} : failed;
+  }
+  if (failed != SQL_SUCCESS && failed != SQL_NO_DATA) {
+    return SQL_SUCCESS_WITH_INFO;
+  }
+  return truncated ? WarnTruncated(statement) : SQLRETURN{SQL_SUCCESS};
+}
+
+}  // namespace
+
+SQLRETURN FetchIntoBindings(SQLHSTMT statement, StatementState& state, SQLINTEGER rowset_attribute,
+                            bool forward, const std::function<SQLRETURN()>& fetch_row) {
+  const auto rows = StatementAttribute<SQLULEN>(statement, rowset_attribute, 1);
+  if (rows > 1 && (!forward || !state.driver_bindings.empty())) {
+    return RefuseOptionalFeature(statement);
+  }
+  RowAddressing layout;
+  const SQLRETURN offset = BindOffset(statement, state, layout.offset);
+  if (offset != SQL_SUCCESS) {
+    return offset;
+  }
+  if (rows > 1) {
+    layout.row_size =
+        StatementAttribute<SQLULEN>(statement, SQL_ATTR_ROW_BIND_TYPE, SQL_BIND_BY_COLUMN);
+    return FetchRowset(statement, state, rows, layout);
+  }
+  bool truncated = false;
+  const SQLRETURN fetched = FillRow(statement, state, fetch_row(), layout, false, truncated);
+  return SQL_SUCCEEDED(fetched) && truncated ? WarnTruncated(statement) : fetched;
+}
+
+std::optional<SQLRETURN> SetPositionInRowset(SQLHSTMT statement, StatementState& state,
+                                             SQLSETPOSIROW row, SQLUSMALLINT operation) {
+  if (!state.rowset) {
+    return std::nullopt;
+  }
+  if (operation != SQL_POSITION || row == 0) {
+    return RefuseOptionalFeature(statement);
+  }
+  if (row > state.rowset->rows) {
+    return Fail(statement,
+                {Diagnostic{"HY107", 0, std::string(kMessagePrefix) + "Row value out of range."}});
+  }
+  state.rowset->position = row - 1;
+  state.ForgetValue();
+  return SQL_SUCCESS;
 }
 
 }  // namespace brivanto::standin

@@ -2,6 +2,9 @@
 // fills them after each fetch (CharacterData.h); every other binding is the driver's.
 #pragma once
 
+#include <functional>
+#include <optional>
+
 #include "Statements.h"
 
 namespace brivanto::standin {
@@ -12,15 +15,17 @@ SQLRETURN BindColumn(SQLHSTMT statement, StatementState& state, SQLUSMALLINT col
 // After SQLFreeStmt with SQL_UNBIND has reached the driver.
 void ForgetBindings(StatementState& state);
 
-// Before a fetch while the stand-in holds bindings: it fills them one row at a time, so a rowset
-// of more rows (`rowset_attribute`: SQL_ATTR_ROW_ARRAY_SIZE, or SQL_ROWSET_SIZE for
-// SQLExtendedFetch) is refused with HYC00 rather than left partly filled. Gives the bind offset
-// (SQL_ATTR_ROW_BIND_OFFSET_PTR) the fetch is to use.
-SQLRETURN PrepareFetchIntoBindings(SQLHSTMT statement, StatementState& state,
-                                   SQLINTEGER rowset_attribute, SQLLEN& offset);
+// A fetch while the stand-in holds bindings. `fetch_row` calls the driver's own fetch function
+// for one row; a rowset of more rows (`rowset_attribute`: SQL_ATTR_ROW_ARRAY_SIZE, or
+// SQL_ROWSET_SIZE for SQLExtendedFetch) the stand-in fetches one row at a time with the driver's
+// SQLFetch when `forward` (the next rowset, and no column bound at the driver), and refuses with
+// HYC00 otherwise rather than leave it partly filled.
+SQLRETURN FetchIntoBindings(SQLHSTMT statement, StatementState& state, SQLINTEGER rowset_attribute,
+                            bool forward, const std::function<SQLRETURN()>& fetch_row);
 
-// After the driver fetched a row and returned `fetched`: fills the character bindings.
-SQLRETURN FillAfterFetch(SQLHSTMT statement, StatementState& state, SQLRETURN fetched,
-                         SQLLEN offset);
+// SQLSetPos within a rowset the stand-in fetched: SQL_POSITION picks the row SQLGetData reads.
+// Nothing when the statement has no such rowset and the driver answers.
+std::optional<SQLRETURN> SetPositionInRowset(SQLHSTMT statement, StatementState& state,
+                                             SQLSETPOSIROW row, SQLUSMALLINT operation);
 
 }  // namespace brivanto::standin

@@ -153,8 +153,8 @@ SQLRETURN ReadConverted(SQLHSTMT statement, StatementState& state, SQLUSMALLINT 
 
 // What the driver fetched into the binding's own buffer, unless it did not fit: that is read
 // again whole, which the SQLite driver allows for a bound column.
-SQLRETURN ReadFetched(SQLHSTMT statement, StatementState& state, CharacterBinding& binding) {
-  CharacterValue& value = binding.value;
+SQLRETURN ReadFetched(SQLHSTMT statement, StatementState& state, const CharacterBinding& binding,
+                      CharacterValue& value) {
   const DriverBuffer& fetched = *binding.at_driver;
   const auto room = static_cast<SQLLEN>(fetched.text.size()) - 1;
   if (fetched.length == SQL_NO_TOTAL || fetched.length > room) {
@@ -182,11 +182,6 @@ SQLRETURN HandOutNull(SQLHSTMT statement, CharacterValue& value, SQLLEN* indicat
   return SQL_SUCCESS;
 }
 
-SQLRETURN WarnTruncated(SQLHSTMT statement) {
-  return Warn(statement, Diagnostic{"01004", 0,
-                                    std::string(kMessagePrefix) + "String data, right truncated."});
-}
-
 SQLLEN ReportedLength(const CharacterValue& value, std::size_t remaining) {
   return static_cast<SQLLEN>(value.lengths_doubled ? 2 * remaining : remaining);
 }
@@ -202,10 +197,15 @@ std::size_t CopyPiece(std::string_view text, SQLPOINTER buffer, SQLLEN size) {
   return piece;
 }
 
+// The address of the row's element of a bound buffer whose elements are `element_size` bytes.
 template <typename T>
-T* Shifted(T* address, SQLLEN offset) {
-  return address == nullptr ? nullptr
-                            : reinterpret_cast<T*>(reinterpret_cast<char*>(address) + offset);
+T* ElementOf(T* address, const RowAddressing& addressing, SQLULEN element_size) {
+  if (address == nullptr) {
+    return nullptr;
+  }
+  const SQLULEN step = addressing.row_size != 0 ? addressing.row_size : element_size;
+  return reinterpret_cast<T*>(reinterpret_cast<char*>(address) + addressing.offset +
+                              addressing.row * step);
 }
 
 SQLRETURN HandOut(SQLHSTMT statement, CharacterValue& value, SQLPOINTER buffer, SQLLEN size,
@@ -232,15 +232,14 @@ SQLRETURN HandOut(SQLHSTMT statement, CharacterValue& value, SQLPOINTER buffer, 
 
 // A bound column gets the whole value or its first part, with the length of all of it.
 // The value stays with the binding: SQLGetData of the column hands it out again from its start.
-SQLRETURN FillBinding(SQLHSTMT statement, StatementState& state, CharacterBinding& binding,
-                      SQLLEN offset, bool& truncated) {
-  CharacterValue& value = binding.value;
-  const SQLRETURN read = binding.at_driver ? ReadFetched(statement, state, binding)
+SQLRETURN FillBinding(SQLHSTMT statement, StatementState& state, const CharacterBinding& binding,
+                      CharacterValue& value, const RowAddressing& addressing, bool& truncated) {
+  const SQLRETURN read = binding.at_driver ? ReadFetched(statement, state, binding, value)
                                            : ReadConverted(statement, state, binding.column, value);
   if (!SQL_SUCCEEDED(read)) {
     return read;
   }
-  SQLLEN* const indicator = Shifted(binding.indicator, offset);
+  SQLLEN* const indicator = ElementOf(binding.indicator, addressing, sizeof(SQLLEN));
   if (value.is_null) {
     if (indicator == nullptr) {
       return RefuseMissingIndicator(statement);
@@ -251,16 +250,26 @@ SQLRETURN FillBinding(SQLHSTMT statement, StatementState& state, CharacterBindin
   if (indicator != nullptr) {
     *indicator = ReportedLength(value, value.text.size());
   }
-  const std::size_t piece = CopyPiece(value.text, Shifted(binding.buffer, offset), binding.size);
+  const std::size_t piece = CopyPiece(
+      value.text, ElementOf(binding.buffer, addressing, static_cast<SQLULEN>(binding.size)),
+      binding.size);
   truncated = truncated || piece < value.text.size() || binding.size <= 0;
   return SQL_SUCCESS;
 }
 
-const CharacterBinding* FilledBinding(const StatementState& state, SQLUSMALLINT column) {
+// The value a fetch filled the column's binding with, for the row SQLGetData reads.
+const CharacterValue* FilledValue(const StatementState& state, SQLUSMALLINT column) {
   for (const CharacterBinding& binding : state.character_bindings) {
-    if (binding.column == column && binding.value.held) {
-      return &binding;
+    if (binding.column != column) {
+      continue;
     }
+    const CharacterValue* value = &binding.value;
+    if (state.rowset) {
+      value = state.rowset->position < binding.rowset_values.size()
+                  ? &binding.rowset_values[state.rowset->position]
+                  : nullptr;
+    }
+    return value != nullptr && value->held ? value : nullptr;
   }
   return nullptr;
 }
@@ -283,9 +292,9 @@ SQLRETURN GetCharacterData(SQLHSTMT statement, StatementState& state, SQLUSMALLI
   }
   CharacterValue& held = state.character_value;
   if (!held.held || held.column != column) {
-    const CharacterBinding* const bound = FilledBinding(state, column);
-    const SQLRETURN read = bound != nullptr ? Restart(held, bound->value)
-                                            : ReadConverted(statement, state, column, held);
+    const CharacterValue* const filled = FilledValue(state, column);
+    const SQLRETURN read =
+        filled != nullptr ? Restart(held, *filled) : ReadConverted(statement, state, column, held);
     if (!SQL_SUCCEEDED(read)) {
       return read;
     }
@@ -293,15 +302,24 @@ SQLRETURN GetCharacterData(SQLHSTMT statement, StatementState& state, SQLUSMALLI
   return HandOut(statement, state.character_value, value, size, indicator);
 }
 
-SQLRETURN FillCharacterBindings(SQLHSTMT statement, StatementState& state, SQLLEN offset) {
-  bool truncated = false;
+SQLRETURN FillCharacterBindings(SQLHSTMT statement, StatementState& state,
+                                const RowAddressing& addressing, bool in_rowset, bool& truncated) {
   for (CharacterBinding& binding : state.character_bindings) {
-    const SQLRETURN filled = FillBinding(statement, state, binding, offset, truncated);
+    if (in_rowset && binding.rowset_values.size() <= addressing.row) {
+      binding.rowset_values.resize(addressing.row + 1);
+    }
+    CharacterValue& value = in_rowset ? binding.rowset_values[addressing.row] : binding.value;
+    const SQLRETURN filled = FillBinding(statement, state, binding, value, addressing, truncated);
     if (!SQL_SUCCEEDED(filled)) {
       return filled;
     }
   }
-  return truncated ? WarnTruncated(statement) : SQL_SUCCESS;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN WarnTruncated(SQLHSTMT statement) {
+  return Warn(statement, Diagnostic{"01004", 0,
+                                    std::string(kMessagePrefix) + "String data, right truncated."});
 }
 
 }  // namespace brivanto::standin

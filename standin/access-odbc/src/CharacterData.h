@@ -11,9 +11,12 @@ namespace brivanto::standin {
 SQLRETURN GetCharacterData(SQLHSTMT statement, StatementState& state, SQLUSMALLINT column,
                            SQLPOINTER value, SQLLEN size, SQLLEN* indicator);
 
-// After a fetch of one row: writes each bound SQL_C_CHAR column's value as SQLGetData would hand
-// it out in one piece, `offset` bytes past the bound addresses (SQL_ATTR_ROW_BIND_OFFSET_PTR).
-// SQL_SUCCESS_WITH_INFO with 01004 when a value did not fit.
-SQLRETURN FillCharacterBindings(SQLHSTMT statement, StatementState& state, SQLLEN offset);
+// After the driver fetched a row: writes each bound SQL_C_CHAR column's value as SQLGetData would
+// hand it out in one piece, where `addressing` puts it, and keeps it for SQLGetData (in the
+// binding's rowset_values when `in_rowset`). Sets `truncated` when a value did not fit.
+SQLRETURN FillCharacterBindings(SQLHSTMT statement, StatementState& state,
+                                const RowAddressing& addressing, bool in_rowset, bool& truncated);
+
+SQLRETURN WarnTruncated(SQLHSTMT statement);
 
 }  // namespace brivanto::standin

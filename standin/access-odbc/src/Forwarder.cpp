@@ -63,7 +63,24 @@ SQLRETURN OnFetch(const char* name, Member<Function> function, SQLHSTMT statemen
                               Call(CurrentDriver().*function, statement, rest...), name);
 }
 
-// The statement's character bindings are filled after the driver fetched into its own.
+// Whether a fetch moves to the next rowset: SQLFetch always, SQLFetchScroll by its orientation.
+bool FetchesNext() {
+  return true;
+}
+bool FetchesNext(SQLSMALLINT orientation, SQLLEN /*offset*/) {
+  return orientation == SQL_FETCH_NEXT;
+}
+template <typename... Rest>
+bool FetchesNext(Rest... /*extended_fetch_arguments*/) {
+  return false;
+}
+
+SQLRETURN OutOfMemory(SQLHSTMT statement) {
+  return Fail(statement,
+              {Diagnostic{"HY001", 0, std::string(kMessagePrefix) + "Memory allocation error."}});
+}
+
+// The statement's character bindings are filled by the stand-in (BoundColumns.h).
 template <SQLINTEGER RowsetAttribute, typename Function, typename... Rest>
 SQLRETURN FetchRows(const char* name, Member<Function> function, SQLHSTMT statement, Rest... rest) {
   GetPendingDiagnostics().Clear(statement);
@@ -73,25 +90,17 @@ SQLRETURN FetchRows(const char* name, Member<Function> function, SQLHSTMT statem
     state->ForgetBoundValues();
   }
   const DriverScope scope(state ? state->driver : nullptr);
-  const bool fills = state != nullptr && !state->character_bindings.empty();
-  SQLLEN offset = 0;
-  if (fills) {
-    const SQLRETURN prepared = PrepareFetchIntoBindings(statement, *state, RowsetAttribute, offset);
-    if (prepared != SQL_SUCCESS) {
-      return prepared;
-    }
-  }
-  const SQLRETURN fetched =
-      CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement,
-                           Call(CurrentDriver().*function, statement, rest...), name);
-  if (!fills) {
-    return fetched;
+  const auto fetch = [&] {
+    return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement,
+                                Call(CurrentDriver().*function, statement, rest...), name);
+  };
+  if (state == nullptr || state->character_bindings.empty()) {
+    return fetch();
   }
   try {
-    return FillAfterFetch(statement, *state, fetched, offset);
+    return FetchIntoBindings(statement, *state, RowsetAttribute, FetchesNext(rest...), fetch);
   } catch (const std::bad_alloc&) {
-    return Fail(statement,
-                {Diagnostic{"HY001", 0, std::string(kMessagePrefix) + "Memory allocation error."}});
+    return OutOfMemory(statement);
   }
 }
 
@@ -108,6 +117,18 @@ SQLRETURN OnExtendedFetch(const char* name, Member<Function> function, SQLHSTMT 
 }
 
 template <typename Function>
+SQLRETURN OnSetPos(const char* name, Member<Function> function, SQLHSTMT statement,
+                   SQLSETPOSIROW row, SQLUSMALLINT operation, SQLUSMALLINT lock) {
+  if (StatementState* const state = GetStatements().Find(statement)) {
+    GetPendingDiagnostics().Clear(statement);
+    if (const auto positioned = SetPositionInRowset(statement, *state, row, operation)) {
+      return *positioned;
+    }
+  }
+  return OnFetch(name, function, statement, row, operation, lock);
+}
+
+template <typename Function>
 SQLRETURN OnBind(const char* name, Member<Function> function, SQLHSTMT statement,
                  SQLUSMALLINT column, SQLSMALLINT type, SQLPOINTER value, SQLLEN size,
                  SQLLEN* indicator) {
@@ -120,8 +141,7 @@ SQLRETURN OnBind(const char* name, Member<Function> function, SQLHSTMT statement
   try {
     return BindColumn(statement, *state, column, type, value, size, indicator);
   } catch (const std::bad_alloc&) {
-    return Fail(statement,
-                {Diagnostic{"HY001", 0, std::string(kMessagePrefix) + "Memory allocation error."}});
+    return OutOfMemory(statement);
   }
 }
 

@@ -17,7 +17,8 @@
 // after. OnFetch also forgets what the stand-in held of the statement's current row, and OnCursor
 // that and what it worked out about the result columns: such calls move to another row or
 // another result set. OnRowFetch and OnExtendedFetch fetch as OnFetch does and then fill the
-// character columns the stand-in keeps bound itself, which OnBind binds (BoundColumns.h).
+// character columns the stand-in keeps bound itself, which OnBind binds, and OnSetPos positions
+// within a rowset the stand-in fetched itself (BoundColumns.h).
 #define BRIVANTO_FORWARDED_FUNCTIONS(X) \
   X(OnEnvironment, SQLAllocConnect, SQL_API_SQLALLOCCONNECT, (SQLHENV env, SQLHDBC* dbc), (env, dbc)) \
   X(OnEnvironment, SQLAllocEnv, SQL_API_SQLALLOCENV, (SQLHENV* env), (env)) \
@@ -131,7 +132,7 @@
   X(OnEnvironment, SQLSetEnvAttr, SQL_API_SQLSETENVATTR, \
     (SQLHENV env, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER length), \
     (env, attribute, value, length)) \
-  X(OnFetch, SQLSetPos, SQL_API_SQLSETPOS, \
+  X(OnSetPos, SQLSetPos, SQL_API_SQLSETPOS, \
     (SQLHSTMT stmt, SQLSETPOSIROW row, SQLUSMALLINT operation, SQLUSMALLINT lock), \
     (stmt, row, operation, lock)) \
   X(OnCursor, SQLSpecialColumns, SQL_API_SQLSPECIALCOLUMNS, \

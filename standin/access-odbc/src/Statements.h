@@ -88,6 +88,23 @@ struct CharacterBinding {
   CharacterValue value;
   // Held apart, so that its address survives the bindings being moved about.
   std::unique_ptr<DriverBuffer> at_driver;
+  std::vector<CharacterValue> rowset_values;  // by row, when the stand-in fetched a rowset
+};
+
+// Where the application's buffers are for one row of a rowset: SQL_ATTR_ROW_BIND_OFFSET_PTR's
+// offset, and each row `row_size` bytes after the last (row-wise binding) or one element of
+// each array after it (column-wise, row_size 0).
+struct RowAddressing {
+  SQLLEN offset = 0;
+  SQLULEN row_size = 0;
+  SQLULEN row = 0;
+};
+
+// A rowset of more than one row, which the stand-in fetched itself one row at a time because it
+// fills the character bindings: SQLSetPos positions within it and SQLGetData reads that row.
+struct FetchedRowset {
+  SQLULEN rows = 0;
+  SQLULEN position = 0;  // from 0
 };
 
 struct ConvertedParameter {
@@ -116,6 +133,7 @@ struct StatementState {
   std::map<SQLUSMALLINT, ConvertedParameter> converted_parameters;
   std::array<DescriptorTag, 4> descriptors;
   std::vector<CharacterBinding> character_bindings;  // by column number
+  std::optional<FetchedRowset> rowset;
   // Columns the application bound in another C type, which the SQLite driver fills itself.
   std::vector<SQLUSMALLINT> driver_bindings;
 
@@ -130,6 +148,7 @@ struct StatementState {
   void ForgetValue() { character_value.held = false; }
   // A fetch or a new result set: the values of the row the bindings were filled with are gone.
   void ForgetBoundValues() {
+    rowset.reset();
     for (CharacterBinding& binding : character_bindings) {
       binding.value.held = false;
     }
