@@ -118,6 +118,16 @@ TEST_F(StandInBoundColumnsTest, FillsARowsetIntoArraysOfValues) {
   EXPECT_EQ(statement.Text(1), "0,125");
   EXPECT_EQ(SQLFetch(statement.get()), SQL_NO_DATA);
 
+  // Column n is not bound, and the SQLite driver is on the full rowset's last row, not the first.
+  ASSERT_EQ(SQLSetStmtAttr(statement.get(), SQL_ATTR_ROW_ARRAY_SIZE,
+                           reinterpret_cast<SQLPOINTER>(SQLULEN{2}), 0),
+            SQL_SUCCESS);
+  ASSERT_EQ(statement.Execute("SELECT d, t, n FROM tblBound ORDER BY n DESC"), SQL_SUCCESS);
+  ASSERT_EQ(SQLFetch(statement.get()), SQL_SUCCESS);
+  ASSERT_EQ(SQLSetPos(statement.get(), 1, SQL_POSITION, SQL_LOCK_NO_CHANGE), SQL_SUCCESS);
+  EXPECT_EQ(statement.Text(3), "<error>");
+  ASSERT_EQ(SQLFreeStmt(statement.get(), SQL_CLOSE), SQL_SUCCESS);
+
   SQLINTEGER number = 0;
   ASSERT_EQ(SQLBindCol(statement.get(), 3, SQL_C_SLONG, &number, 0, nullptr), SQL_SUCCESS);
   ASSERT_EQ(statement.Execute("SELECT d, t, n FROM tblBound"), SQL_SUCCESS);

@@ -143,13 +143,13 @@ void ForgetBindings(StatementState& state) {
   state.driver_bindings.clear();
 }
 
-namespace {
-
 SQLRETURN RefuseOptionalFeature(SQLHSTMT statement) {
   return Fail(
       statement,
       {Diagnostic{"HYC00", 0, std::string(kMessagePrefix) + "Optional feature not implemented."}});
 }
+
+namespace {
 
 SQLRETURN SetRowArraySize(SQLHSTMT statement, SQLULEN rows) {
   return Call(CurrentDriver().SQLSetStmtAttr, statement, SQLINTEGER{SQL_ATTR_ROW_ARRAY_SIZE},

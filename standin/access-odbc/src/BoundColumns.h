@@ -23,6 +23,9 @@ void ForgetBindings(StatementState& state);
 SQLRETURN FetchIntoBindings(SQLHSTMT statement, StatementState& state, SQLINTEGER rowset_attribute,
                             bool forward, const std::function<SQLRETURN()>& fetch_row);
 
+// HYC00: what the Access driver would do and the stand-in does not.
+SQLRETURN RefuseOptionalFeature(SQLHSTMT statement);
+
 // SQLSetPos within a rowset the stand-in fetched: SQL_POSITION picks the row SQLGetData reads.
 // Nothing when the statement has no such rowset and the driver answers.
 std::optional<SQLRETURN> SetPositionInRowset(SQLHSTMT statement, StatementState& state,

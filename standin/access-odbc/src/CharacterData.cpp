@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AsciiText.h"
+#include "BoundColumns.h"
 #include "CodePage.h"
 #include "DriverCalls.h"
 #include "Messages.h"
@@ -293,6 +294,10 @@ SQLRETURN GetCharacterData(SQLHSTMT statement, StatementState& state, SQLUSMALLI
   CharacterValue& held = state.character_value;
   if (!held.held || held.column != column) {
     const CharacterValue* const filled = FilledValue(state, column);
+    // The driver's cursor is on the rowset's last row, not necessarily on the one positioned on.
+    if (filled == nullptr && state.rowset) {
+      return RefuseOptionalFeature(statement);
+    }
     const SQLRETURN read =
         filled != nullptr ? Restart(held, *filled) : ReadConverted(statement, state, column, held);
     if (!SQL_SUCCEEDED(read)) {

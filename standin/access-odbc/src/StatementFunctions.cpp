@@ -258,6 +258,9 @@ extern "C" SQLRETURN SQL_API SQLGetData(SQLHSTMT statement, SQLUSMALLINT column,
       return brivanto::standin::GetCharacterData(statement, state, column, value, size, indicator);
     }
     state.ForgetValue();
+    if (state.rowset) {
+      return brivanto::standin::RefuseOptionalFeature(statement);  // see GetCharacterData
+    }
     return brivanto::standin::Captured(
         statement,
         Call(CurrentDriver().SQLGetData, statement, column, type, value, size, indicator),
