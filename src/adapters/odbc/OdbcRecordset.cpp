@@ -27,7 +27,7 @@ constexpr SQLLEN kBytesPerCharacter = 4;
 constexpr SQLLEN kSmallestBoundBuffer = 1024;
 // A rowset saves a trip through the driver manager per row; more rows than this save little.
 constexpr SQLULEN kLargestRowset = 64;
-constexpr std::size_t kRowsetBytes = 256 * 1024;
+constexpr std::size_t kRowsetBytes = std::size_t{256} * 1024;
 
 // The buffer a column is bound with, or nothing when its values are read with SQLGetData.
 std::optional<SQLLEN> BoundBufferSize(SQLHSTMT statement, SQLUSMALLINT column,
