@@ -18,10 +18,6 @@ namespace {
 // the SQLite driver pads the whole buffer with NULs at every fetch.
 constexpr std::size_t kDriverBufferSize = 256;
 
-SQLRETURN Captured(SQLHSTMT statement, SQLRETURN rc, const char* function) {
-  return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, rc, function);
-}
-
 SQLRETURN BindAtDriver(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT type, SQLPOINTER value,
                        SQLLEN size, SQLLEN* indicator) {
   return Call(CurrentDriver().SQLBindCol, statement, column, type, value, size, indicator);

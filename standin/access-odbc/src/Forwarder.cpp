@@ -75,11 +75,6 @@ bool FetchesNext(Rest... /*extended_fetch_arguments*/) {
   return false;
 }
 
-SQLRETURN OutOfMemory(SQLHSTMT statement) {
-  return Fail(statement,
-              {Diagnostic{"HY001", 0, std::string(kMessagePrefix) + "Memory allocation error."}});
-}
-
 // The statement's character bindings are filled by the stand-in (BoundColumns.h).
 template <SQLINTEGER RowsetAttribute, typename Function, typename... Rest>
 SQLRETURN FetchRows(const char* name, Member<Function> function, SQLHSTMT statement, Rest... rest) {
@@ -100,7 +95,7 @@ SQLRETURN FetchRows(const char* name, Member<Function> function, SQLHSTMT statem
   try {
     return FetchIntoBindings(statement, *state, RowsetAttribute, FetchesNext(rest...), fetch);
   } catch (const std::bad_alloc&) {
-    return OutOfMemory(statement);
+    return FailOutOfMemory(statement);
   }
 }
 
@@ -141,7 +136,7 @@ SQLRETURN OnBind(const char* name, Member<Function> function, SQLHSTMT statement
   try {
     return BindColumn(statement, *state, column, type, value, size, indicator);
   } catch (const std::bad_alloc&) {
-    return OutOfMemory(statement);
+    return FailOutOfMemory(statement);
   }
 }
 

@@ -211,6 +211,11 @@ SQLRETURN Warn(SQLHANDLE handle, Diagnostic warning) {
   return SQL_SUCCESS_WITH_INFO;
 }
 
+SQLRETURN FailOutOfMemory(SQLHANDLE handle) {
+  return Fail(handle,
+              {Diagnostic{"HY001", 0, std::string(kMessagePrefix) + "Memory allocation error."}});
+}
+
 SQLRETURN CaptureDriverRecords(SQLSMALLINT driver_type, SQLHANDLE driver_handle,
                                SQLHANDLE report_to, SQLRETURN rc, const char* function) {
   if (rc != SQL_ERROR && rc != SQL_SUCCESS_WITH_INFO) {

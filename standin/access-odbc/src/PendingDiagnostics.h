@@ -56,6 +56,14 @@ SQLRETURN Warn(SQLHANDLE handle, Diagnostic warning);
 SQLRETURN CaptureDriverRecords(SQLSMALLINT driver_type, SQLHANDLE driver_handle,
                                SQLHANDLE report_to, SQLRETURN rc, const char* function);
 
+// The same for a statement, whose handle is the driver's own.
+inline SQLRETURN Captured(SQLHSTMT statement, SQLRETURN rc, const char* function) {
+  return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, rc, function);
+}
+
+// HY001, for a call that ran out of memory.
+SQLRETURN FailOutOfMemory(SQLHANDLE handle);
+
 // Copies text into an ODBC output buffer of `size` bytes, NUL-terminated; false when it had to
 // be cut short.
 bool CopyToBuffer(const std::string& text, SQLCHAR* buffer, SQLLEN size);

@@ -36,15 +36,10 @@ SQLRETURN OnStatement(SQLHSTMT statement, Body&& body) {
   try {
     return body(*state);
   } catch (const std::bad_alloc&) {
-    return Fail(statement,
-                {Diagnostic{"HY001", 0, std::string(kMessagePrefix) + "Memory allocation error."}});
+    return FailOutOfMemory(statement);
   } catch (const std::exception& error) {
     return Fail(statement, {Diagnostic{"HY000", 0, std::string(kMessagePrefix) + error.what()}});
   }
-}
-
-SQLRETURN Captured(SQLHSTMT statement, SQLRETURN rc, const char* function) {
-  return CaptureDriverRecords(SQL_HANDLE_STMT, statement, statement, rc, function);
 }
 
 // What a statement the stand-in will not hand on to its driver gets instead, executed or prepared.
